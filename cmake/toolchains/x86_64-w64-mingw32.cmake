@@ -1,0 +1,7 @@
+# Debian's MinGW-w64 cross compiler for 64-bit Windows. The posix thread model is the one
+# GoogleTest builds with; the tool itself links statically and uses no threads.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(PLIVEX_TRIPLET x86_64-w64-mingw32)
+set(PLIVEX_ARCH x64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

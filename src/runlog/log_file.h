@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+// One formatted log line, CR LF and terminator included; also the size of its converted bytes.
+constexpr int LogLineChars = 1024;
+
+// The open run log, or INVALID_HANDLE_VALUE while none is open.
+extern HANDLE LogFile;
+
+bool OpenLogFile(const wchar_t* path);
+bool LogLine(const wchar_t* format, ...);
+bool CloseLogFile();

@@ -1,0 +1,130 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "plivex_runner.h"
+
+namespace {
+
+std::string SystemText(DWORD code) {
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_FROM_SYSTEM,
+                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = text != nullptr ? text : "";
+    LocalFree(text);
+    return result;
+}
+
+std::string ErrorLine(DWORD code, const std::string& text) {
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "ERROR - (0x%08lX) ", code);
+    return prefix + text + "\r\n";
+}
+
+class UpdateRun : public PlivexTest {
+  protected:
+    ChildResult RunInstall() {
+        return Run({L"Root\\PlivexSample", L"driver.inf"});
+    }
+    const std::string shown = ParameterLines("Root\\PlivexSample", dirText + "\\driver.inf");
+};
+
+TEST_F(UpdateRun, FailuresPrintTheirMessageAndLogTheCodeWithItsText) {
+    struct Case {
+        DWORD code;
+        std::string message;
+        std::string text; // empty: the system's own text for the code
+    };
+    const Case cases[] = {
+        {0, "ERROR: The specified driver is not better than the current one!\n", ""},
+        {2, "ERROR: The full INF path does not exist!\n", ""},
+        {1004, "ERROR: The installflags does not contain an accepted value!\n", ""},
+        {0xE000020B, "ERROR: The hardwareID does not match any device on the machine!\n",
+         "No device in the hardware tree has that hardware ID.\r\n"},
+        {5, "", ""},
+        {0x13D, "", ""},
+        {0xE0000235, "",
+         "A 32-bit program cannot install drivers on 64-bit Windows; run the 64-bit build.\r\n"},
+        {0xE0001234, "", "Unknown error.\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "code 0x" << std::hex << c.code);
+        DeleteFileW((folder / L"plivex.log").c_str());
+        wchar_t outcome[32];
+        wsprintfW(outcome, L"fail:%X", c.code);
+        ScriptInstaller(outcome);
+
+        const std::string text = c.text.empty() ? SystemText(c.code) : c.text;
+        ASSERT_FALSE(text.empty());
+        const std::string logged = ErrorLine(c.code, text) + "\r\n\r\n";
+        const ChildResult run = RunInstall();
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output, shown + c.message + logged);
+        EXPECT_EQ(Log(), logged);
+    }
+}
+
+TEST_F(UpdateRun, AnInsertMarkerInTheSystemTextIsLoggedLiterally) {
+    ScriptInstaller(L"fail:13D");
+    RunInstall();
+    EXPECT_NE(Log().find("%1"), std::string::npos) << Log();
+}
+
+TEST_F(UpdateRun, SuccessLeavesOnlyTheClosingLinesWhateverTheRestartRequest) {
+    for (const wchar_t* outcome : {L"success", L"success-reboot"}) {
+        DeleteFileW((folder / L"plivex.log").c_str());
+        ScriptInstaller(outcome);
+        const ChildResult run = RunInstall();
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(run.output, shown + "\r\n\r\n");
+        EXPECT_EQ(Log(), "\r\n\r\n");
+        EXPECT_EQ(LastInstallerCall().record,
+                  L"parent=null\nhardwareId=Root\\PlivexSample\ninfPath=" + dir +
+                      L"\\driver.inf\nflags=1\nreboot=false\n");
+    }
+}
+
+TEST_F(UpdateRun, RunsAppendToTheLog) {
+    WriteFileBytes(folder / L"plivex.log", "kept\r\n");
+    ScriptInstaller(L"fail:2");
+    RunInstall();
+    ScriptInstaller(L"success");
+    RunInstall();
+    EXPECT_EQ(Log(), "kept\r\n" + ErrorLine(2, SystemText(2)) + "\r\n\r\n" + "\r\n\r\n");
+}
+
+TEST_F(UpdateRun, ALogThatCannotBeOpenedLeavesOnlyTheConsoleMessages) {
+    CreateDirectoryW((folder / L"plivex.log").c_str(), nullptr);
+    ScriptInstaller(L"fail:2");
+    ChildResult run = RunInstall();
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.output, shown + "ERROR: The full INF path does not exist!\n");
+    ScriptInstaller(L"success");
+    run = RunInstall();
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, shown);
+}
+
+TEST_F(UpdateRun, ALogHeldOpenByAnotherWriterStillGetsTheLines) {
+    HANDLE holder = CreateFileW((folder / L"plivex.log").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ScriptInstaller(L"fail:5");
+    EXPECT_EQ(RunInstall().exitCode, 1u);
+    CloseHandle(holder);
+    EXPECT_EQ(Log(), ErrorLine(5, SystemText(5)) + "\r\n\r\n");
+}
+
+TEST_F(UpdateRun, AnInstallerThatCannotBeLoadedIsAFailedUpdate) {
+    ASSERT_TRUE(DeleteFileW(InstalledStandIn().c_str()));
+    const ChildResult run = RunInstall();
+    InstallStandIn();
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::string logged = ErrorLine(ERROR_MOD_NOT_FOUND, SystemText(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(run.output, shown + logged + "\r\n\r\n");
+    EXPECT_EQ(Log(), logged + "\r\n\r\n");
+}
+
+} // namespace
