@@ -31,12 +31,11 @@ int ConvertChunk(UINT codePage, const wchar_t* text, int length, char* bytes) {
     const bool unicodePage = codePage == CP_UTF8 || codePage == CP_UTF7;
     const DWORD flags = unicodePage ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* replacement = unicodePage ? nullptr : "?";
-    int count = WideCharToMultiByte(codePage, flags, text, length, bytes, ChunkBytes, replacement,
-                                    nullptr);
+    int count =
+        WideCharToMultiByte(codePage, flags, text, length, bytes, ChunkBytes, replacement, nullptr);
     if (count == 0) {
         // Some code pages accept neither flags nor a replacement character.
-        count = WideCharToMultiByte(codePage, 0, text, length, bytes, ChunkBytes, nullptr,
-                                    nullptr);
+        count = WideCharToMultiByte(codePage, 0, text, length, bytes, ChunkBytes, nullptr, nullptr);
     }
     return count;
 }

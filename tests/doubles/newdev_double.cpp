@@ -22,7 +22,10 @@ void Record(HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWOR
     std::wstring text = std::wstring(L"parent=") + (parent ? L"set" : L"null") + L"\n" +
                         L"hardwareId=" + hardwareId + L"\n" + L"infPath=" + infPath + L"\n" +
                         L"flags=" + std::to_wstring(flags) + L"\n" + L"reboot=" +
-                        (reboot == nullptr ? L"null" : *reboot ? L"true" : L"false") + L"\n";
+                        (reboot == nullptr ? L"null"
+                         : *reboot         ? L"true"
+                                           : L"false") +
+                        L"\n";
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -33,8 +36,9 @@ void Record(HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWOR
 
 } // namespace
 
-extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(
-    HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWORD flags, BOOL* reboot) {
+extern "C" __declspec(dllexport) BOOL WINAPI
+    UpdateDriverForPlugAndPlayDevicesW(HWND parent, const wchar_t* hardwareId,
+                                       const wchar_t* infPath, DWORD flags, BOOL* reboot) {
     Record(parent, hardwareId, infPath, flags, reboot);
     const std::wstring outcome = Environment(L"PLIVEX_DOUBLE_OUTCOME");
     if (outcome.rfind(L"fail:", 0) == 0) {

@@ -6,16 +6,11 @@
 
 namespace {
 
-std::wstring Expand(std::wstring text, const std::wstring& dir) {
-    for (size_t at; (at = text.find(L"{dir}")) != std::wstring::npos;) {
-        text.replace(at, 5, dir);
-    }
-    return text;
-}
-
-std::string Expand(std::string text, const std::string& dir) {
-    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) {
-        text.replace(at, 5, dir);
+// Puts the test folder in place of "{dir}".
+template <typename Text> Text Expand(Text text, const Text& dir) {
+    const Text marker = {'{', 'd', 'i', 'r', '}'};
+    for (size_t at; (at = text.find(marker)) != Text::npos;) {
+        text.replace(at, marker.size(), dir);
     }
     return text;
 }

@@ -6,14 +6,8 @@
 
 namespace {
 
-std::string SystemText(DWORD code) {
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_FROM_SYSTEM,
-                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = text != nullptr ? text : "";
-    LocalFree(text);
-    return result;
+std::string SystemTextAscii(DWORD code) {
+    return Ascii(SystemText(code));
 }
 
 std::string ErrorLine(DWORD code, const std::string& text) {
@@ -55,7 +49,7 @@ TEST_F(UpdateRun, FailuresPrintTheirMessageAndLogTheCodeWithItsText) {
         wsprintfW(outcome, L"fail:%X", c.code);
         ScriptInstaller(outcome);
 
-        const std::string text = c.text.empty() ? SystemText(c.code) : c.text;
+        const std::string text = c.text.empty() ? SystemTextAscii(c.code) : c.text;
         ASSERT_FALSE(text.empty());
         const std::string logged = ErrorLine(c.code, text) + "\r\n\r\n";
         const ChildResult run = RunInstall();
@@ -91,7 +85,7 @@ TEST_F(UpdateRun, RunsAppendToTheLog) {
     RunInstall();
     ScriptInstaller(L"success");
     RunInstall();
-    EXPECT_EQ(Log(), "kept\r\n" + ErrorLine(2, SystemText(2)) + "\r\n\r\n" + "\r\n\r\n");
+    EXPECT_EQ(Log(), "kept\r\n" + ErrorLine(2, SystemTextAscii(2)) + "\r\n\r\n" + "\r\n\r\n");
 }
 
 TEST_F(UpdateRun, ALogThatCannotBeOpenedLeavesOnlyTheConsoleMessages) {
@@ -114,7 +108,7 @@ TEST_F(UpdateRun, ALogHeldOpenByAnotherWriterStillGetsTheLines) {
     ScriptInstaller(L"fail:5");
     EXPECT_EQ(RunInstall().exitCode, 1u);
     CloseHandle(holder);
-    EXPECT_EQ(Log(), ErrorLine(5, SystemText(5)) + "\r\n\r\n");
+    EXPECT_EQ(Log(), ErrorLine(5, SystemTextAscii(5)) + "\r\n\r\n");
 }
 
 TEST_F(UpdateRun, AnInstallerThatCannotBeLoadedIsAFailedUpdate) {
@@ -122,7 +116,7 @@ TEST_F(UpdateRun, AnInstallerThatCannotBeLoadedIsAFailedUpdate) {
     const ChildResult run = RunInstall();
     InstallStandIn();
     EXPECT_EQ(run.exitCode, 1u);
-    const std::string logged = ErrorLine(ERROR_MOD_NOT_FOUND, SystemText(ERROR_MOD_NOT_FOUND));
+    const std::string logged = ErrorLine(ERROR_MOD_NOT_FOUND, SystemTextAscii(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(run.output, shown + logged + "\r\n\r\n");
     EXPECT_EQ(Log(), logged + "\r\n\r\n");
 }

@@ -53,9 +53,8 @@ ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring
     startup.hStdError = InheritableFile(errorsPath);
     PROCESS_INFORMATION process{};
     ChildResult result;
-    const BOOL started =
-        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       folder.c_str(), &startup, &process);
+    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        0, nullptr, folder.c_str(), &startup, &process);
     const DWORD startError = GetLastError();
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);

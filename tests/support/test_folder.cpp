@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 TestFolder::TestFolder() {
     wchar_t temp[MAX_PATH];
@@ -63,4 +62,14 @@ std::string Ascii(const std::wstring& text) {
         narrow += c < 0x80 ? static_cast<char>(c) : '?';
     }
     return narrow;
+}
+
+std::wstring SystemText(unsigned long code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_FROM_SYSTEM,
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = text != nullptr ? text : L"";
+    LocalFree(text);
+    return result;
 }

@@ -23,5 +23,8 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 
+// The system's message text for an error code, or nothing when it has none.
+std::wstring SystemText(unsigned long code);
+
 // The narrow form of ASCII text, for building expected output.
 std::string Ascii(const std::wstring& text);

@@ -12,16 +12,6 @@
 
 namespace {
 
-std::wstring SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_FROM_SYSTEM,
-                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = text != nullptr ? text : L"";
-    LocalFree(text);
-    return result;
-}
-
 std::wstring Describe(DWORD code, int capacity, int* length = nullptr) {
     std::wstring buffer(1100, L'#');
     SetLastError(code);

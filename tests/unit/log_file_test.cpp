@@ -117,9 +117,9 @@ TEST_F(LogFileTest, ALogThatCannotBeOpenedLeavesTheLogClosed) {
 
 TEST_F(LogFileTest, AnotherWriterSharingTheFileDoesNotStopTheAppend) {
     ASSERT_TRUE(OpenLogFile(log.c_str()));
-    HANDLE other = CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE other =
+        CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(other, "other\r\n", 7, &written, nullptr);
