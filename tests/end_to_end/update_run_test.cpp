@@ -89,15 +89,43 @@ TEST_F(UpdateRun, RunsAppendToTheLog) {
 }
 
 TEST_F(UpdateRun, ALogThatCannotBeOpenedLeavesOnlyTheConsoleMessages) {
-    CreateDirectoryW((folder / L"plivex.log").c_str(), nullptr);
-    ScriptInstaller(L"fail:2");
-    ChildResult run = RunInstall();
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.output, shown + "ERROR: The full INF path does not exist!\n");
-    ScriptInstaller(L"success");
-    run = RunInstall();
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, shown);
+    const std::wstring log = folder / L"plivex.log";
+    struct Case {
+        const char* name;
+        bool folderInTheWay;
+        DWORD holderSharing;
+    };
+    const Case cases[] = {
+        {"a folder has the log's name", true, 0},
+        {"another program holds the log without write sharing", false, FILE_SHARE_READ},
+        {"another program holds the log without any sharing", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.folderInTheWay) {
+            CreateDirectoryW(log.c_str(), nullptr);
+        } else {
+            holder = CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE, c.holderSharing,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        }
+        ScriptInstaller(L"fail:2");
+        ChildResult run = RunInstall();
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output, shown + "ERROR: The full INF path does not exist!\n");
+        EXPECT_TRUE(LastInstallerCall().made);
+        ScriptInstaller(L"success");
+        run = RunInstall();
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(run.output, shown);
+        if (holder != INVALID_HANDLE_VALUE) {
+            CloseHandle(holder);
+            EXPECT_EQ(Log(), "") << "the held log is left as it was";
+        }
+        RemoveDirectoryW(log.c_str());
+        DeleteFileW(log.c_str());
+    }
 }
 
 TEST_F(UpdateRun, ALogHeldOpenByAnotherWriterStillGetsTheLines) {

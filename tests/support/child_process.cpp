@@ -33,45 +33,80 @@ HANDLE InheritableFile(const std::wstring& path) {
 
 } // namespace
 
+namespace {
+
+std::wstring CommandLine(const std::vector<std::wstring>& arguments) {
+    std::wstring commandLine;
+    for (const std::wstring& argument : arguments) {
+        commandLine += (commandLine.empty() ? L"" : L" ") + Quote(argument);
+    }
+    return commandLine;
+}
+
+HANDLE Start(const std::wstring& program, const std::vector<std::wstring>& arguments,
+             const std::wstring& folder, HANDLE output, HANDLE errors) {
+    std::wstring commandLine = CommandLine(arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = errors;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        0, nullptr, folder.c_str(), &startup, &process);
+    if (!started) {
+        ADD_FAILURE() << "cannot start the program, error " << GetLastError();
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD Wait(HANDLE process) {
+    if (WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, INFINITE);
+        ADD_FAILURE() << "the program did not end within 60 s";
+    }
+    DWORD exitCode = ~0UL;
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    return exitCode;
+}
+
+} // namespace
+
 ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring>& arguments,
                      const std::wstring& folder) {
     // Output goes to files, not pipes: Wine's helper processes could hold a pipe open.
     TestFolder capture;
     const std::wstring outputPath = capture / L"stdout";
     const std::wstring errorsPath = capture / L"stderr";
-
-    std::wstring commandLine;
-    for (const std::wstring& argument : arguments) {
-        commandLine += (commandLine.empty() ? L"" : L" ") + Quote(argument);
-    }
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = InheritableFile(outputPath);
-    startup.hStdError = InheritableFile(errorsPath);
-    PROCESS_INFORMATION process{};
+    const HANDLE output = InheritableFile(outputPath);
+    const HANDLE errors = InheritableFile(errorsPath);
+    const HANDLE process = Start(program, arguments, folder, output, errors);
+    CloseHandle(output);
+    CloseHandle(errors);
     ChildResult result;
-    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        0, nullptr, folder.c_str(), &startup, &process);
-    const DWORD startError = GetLastError();
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    if (!started) {
-        ADD_FAILURE() << "cannot start the program, error " << startError;
-        result.exitCode = ~0UL;
-        return result;
-    }
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 0xDEAD);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        ADD_FAILURE() << "the program did not end within 60 s";
-    }
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    result.exitCode = process != nullptr ? Wait(process) : ~0UL;
     ReadFileBytes(outputPath, result.output);
     ReadFileBytes(errorsPath, result.errors);
     return result;
+}
+
+void* StartChild(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                 const std::wstring& folder) {
+    const HANDLE nul = InheritableFile(L"NUL");
+    const HANDLE process = Start(program, arguments, folder, nul, nul);
+    CloseHandle(nul);
+    return process;
+}
+
+std::vector<unsigned long> WaitForChildren(const std::vector<void*>& processes) {
+    std::vector<unsigned long> exitCodes;
+    for (void* process : processes) {
+        exitCodes.push_back(process != nullptr ? Wait(process) : ~0UL);
+    }
+    return exitCodes;
 }

@@ -13,3 +13,10 @@ struct ChildResult {
 // it) are quoted by the usual rules, in folder, and waits for it to end.
 ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring>& arguments,
                      const std::wstring& folder);
+
+// Starts program the same way with its standard output and error going to the NUL device, and
+// returns its process handle (nullptr when it cannot start). WaitForChildren waits for them all
+// and closes the handles; it returns their exit codes.
+void* StartChild(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                 const std::wstring& folder);
+std::vector<unsigned long> WaitForChildren(const std::vector<void*>& processes);
