@@ -22,7 +22,12 @@ void ResolveFullPath(const wchar_t* path, wchar_t* value) {
 
 // The log sits beside the program: its extension becomes "log". A last component without an
 // extension gets ".log" appended instead, so that the log never lands outside the program's folder.
+// An empty program path names no program, and so no log: taken as the current folder, it would
+// put the log beside that folder.
 void DeriveLogFilePath(const wchar_t* programPath) {
+    if (programPath[0] == L'\0') {
+        return;
+    }
     ResolveFullPath(programPath, LogFilePath);
     const int length = lstrlenW(LogFilePath);
     if (length == 0) {

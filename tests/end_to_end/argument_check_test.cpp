@@ -1,36 +1,11 @@
 #include <windows.h>
 
-#include <filesystem>
-
 #include "plivex_runner.h"
 
 namespace {
 
-// Puts the test folder in place of "{dir}".
-template <typename Text> Text Expand(Text text, const Text& dir) {
-    const Text marker = {'{', 'd', 'i', 'r', '}'};
-    for (size_t at; (at = text.find(marker)) != Text::npos;) {
-        text.replace(at, marker.size(), dir);
-    }
-    return text;
-}
-
 class ArgumentCheck : public PlivexTest {
   protected:
-    // Every log file under the test folder, relative to it.
-    std::vector<std::wstring> LogFiles() const {
-        std::vector<std::wstring> logs;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-            if (entry.path().extension() == L".log") {
-                logs.push_back(entry.path().wstring().substr(dir.size() + 1));
-            }
-        }
-        return logs;
-    }
-    // A name in the test folder whose absolute path has exactly length characters.
-    std::wstring PathOfLength(size_t length, const wchar_t* extension) const {
-        return dir + L"\\" + std::wstring(length - dir.size() - 1 - 4, L'p') + extension;
-    }
     void ExpectRefused(const ChildResult& run, const std::string& firstLine) {
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(run.output, firstLine + InvalidParameters);

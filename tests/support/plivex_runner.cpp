@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 const std::string InvalidParameters = "ERROR: Invalid parameters!\n"
                                       "\n"
                                       "Plivex Utility, Version 1.00\n"
@@ -48,8 +50,9 @@ void PlivexTest::SetUp() {
 }
 
 ChildResult PlivexTest::Run(const std::vector<std::wstring>& userArguments,
-                            const std::wstring& argument0, const std::wstring& startIn) {
-    std::vector<std::wstring> arguments{argument0.empty() ? exe : argument0};
+                            const std::optional<std::wstring>& argument0,
+                            const std::wstring& startIn) {
+    std::vector<std::wstring> arguments{argument0.value_or(exe)};
     arguments.insert(arguments.end(), userArguments.begin(), userArguments.end());
     DeleteFileW(record.c_str());
     ChildResult result = RunChild(exe, arguments, startIn.empty() ? dir : startIn);
@@ -72,4 +75,19 @@ InstallerCall PlivexTest::LastInstallerCall() const {
 std::string PlivexTest::Log(const std::wstring& name) const {
     std::string bytes;
     return ReadFileBytes(folder / name, bytes) ? bytes : "<no log>";
+}
+
+std::vector<std::wstring> PlivexTest::LogFiles() const {
+    std::vector<std::wstring> logs;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (entry.path().extension() == L".log") {
+            logs.push_back(entry.path().wstring().substr(dir.size() + 1));
+        }
+    }
+    return logs;
+}
+
+std::wstring PlivexTest::PathOfLength(size_t length, const wchar_t* extension) const {
+    const size_t name = length - dir.size() - 1 - lstrlenW(extension);
+    return dir + L"\\" + std::wstring(name, L'p') + extension;
 }

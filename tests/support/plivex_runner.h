@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@ extern const std::string InvalidParameters;
 
 // The two parameter lines of an accepted run.
 std::string ParameterLines(const std::string& hardwareId, const std::string& infPath);
+
+// Puts the test folder in place of "{dir}".
+template <typename Text> Text Expand(Text text, const Text& dir) {
+    const Text marker = {'{', 'd', 'i', 'r', '}'};
+    for (size_t at; (at = text.find(marker)) != Text::npos;) {
+        text.replace(at, marker.size(), dir);
+    }
+    return text;
+}
 
 // What the installer stand-in was given, one "name=value" line each.
 struct InstallerCall {
@@ -31,12 +41,18 @@ class PlivexTest : public ::testing::Test {
     static void SetUpTestSuite();
     void SetUp() override;
 
-    // Runs plivex.exe with argument 0 as given (default: its own path) and the user's arguments.
+    // Runs plivex.exe with argument 0 as given (default: its own path) and the user's arguments,
+    // in startIn (default: the test folder).
     ChildResult Run(const std::vector<std::wstring>& userArguments,
-                    const std::wstring& argument0 = L"", const std::wstring& startIn = L"");
+                    const std::optional<std::wstring>& argument0 = std::nullopt,
+                    const std::wstring& startIn = L"");
     void ScriptInstaller(const std::wstring& outcome);
     InstallerCall LastInstallerCall() const;
     std::string Log(const std::wstring& name = L"plivex.log") const;
+    // Every log file under the test folder, relative to it.
+    std::vector<std::wstring> LogFiles() const;
+    // A name in the test folder whose absolute path has exactly length characters.
+    std::wstring PathOfLength(size_t length, const wchar_t* extension) const;
 
     TestFolder folder;
     std::wstring dir = folder.path;
