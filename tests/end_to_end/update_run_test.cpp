@@ -128,6 +128,27 @@ TEST_F(UpdateRun, ALogThatCannotBeOpenedLeavesOnlyTheConsoleMessages) {
     }
 }
 
+TEST_F(UpdateRun, AReadOnlyLogIsLeftAloneWhereThePlatformEnforcesIt) {
+    // Wine run as root lets a read-only file be opened for writing; Windows does not.
+    const std::wstring log = folder / L"plivex.log";
+    WriteFileBytes(log, "kept\r\n");
+    ASSERT_TRUE(SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_READONLY));
+    const HANDLE probe = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool writable = probe != INVALID_HANDLE_VALUE;
+    if (writable) {
+        CloseHandle(probe);
+    }
+    ScriptInstaller(L"fail:2");
+    const ChildResult run = RunInstall();
+    SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::string logged = ErrorLine(2, SystemTextAscii(2)) + "\r\n\r\n";
+    const std::string message = "ERROR: The full INF path does not exist!\n";
+    EXPECT_EQ(run.output, shown + message + (writable ? logged : ""));
+    EXPECT_EQ(Log(), "kept\r\n" + (writable ? logged : ""));
+}
+
 TEST_F(UpdateRun, ALogHeldOpenByAnotherWriterStillGetsTheLines) {
     HANDLE holder = CreateFileW((folder / L"plivex.log").c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
