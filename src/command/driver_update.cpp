@@ -5,16 +5,17 @@
 
 #include "command/arguments.h"
 #include "command/driver_installer.h"
+#include "version.h"
 #include "console/console_output.h"
 #include "runlog/error_description.h"
 #include "runlog/log_file.h"
 
 namespace {
 
+// Narrow literals from version.h take on the wide prefix when joined to wide ones.
 constexpr wchar_t UsageBanner[] =
     L"\n"
-    L"Plivex Utility, Version 1.00\n"
-    L"Copyright (C) 2026 The Plivex Authors\n"
+    L"Plivex Utility, Version " PLIVEX_SHORT_VERSION L"\n" PLIVEX_COPYRIGHT L"\n"
     L"\n"
     L"Usage:\tPlivex <hardwareid> <fullinfpath>\n"
     L"\n"
