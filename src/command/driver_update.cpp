@@ -61,7 +61,7 @@ int RunDriverUpdate(int argumentCount, wchar_t** arguments) {
     PrintText(L"HardwareID  = ", HardwareID, L"\n");
     PrintText(L"FullInfPath = ", FullInfPath, L"\n");
 
-    if (InstallDriverOnMatchingDevices(&rebootRequired)) {
+    if (InstallDriverOnMatchingDevices(&rebootRequired) != FALSE) {
         CloseLogFile();
         return ExitSuccess;
     }

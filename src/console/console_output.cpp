@@ -11,7 +11,7 @@ constexpr int ChunkBytes = ChunkChars * 4;
 void WriteToConsole(HANDLE output, const wchar_t* text, int length) {
     while (length > 0) {
         DWORD written = 0;
-        if (!WriteConsoleW(output, text, static_cast<DWORD>(length), &written, nullptr) ||
+        if (WriteConsoleW(output, text, static_cast<DWORD>(length), &written, nullptr) == FALSE ||
             written == 0) {
             return;
         }
@@ -44,13 +44,15 @@ void WriteConverted(HANDLE output, const wchar_t* text, int length) {
     const UINT codePage = OutputCodePage();
     char bytes[ChunkBytes];
     while (length > 0) {
-        int chunk = length < ChunkChars ? length : ChunkChars;
-        if (chunk < length && IsHighSurrogate(text[chunk - 1])) {
-            --chunk; // keep a surrogate pair in one conversion
+        int chunk = length;
+        if (chunk > ChunkChars) {
+            // A surrogate pair stays in one conversion.
+            chunk = IsHighSurrogate(text[ChunkChars - 1]) ? ChunkChars - 1 : ChunkChars;
         }
         const int count = ConvertChunk(codePage, text, chunk, bytes);
         DWORD written = 0;
-        if (count > 0 && !WriteFile(output, bytes, static_cast<DWORD>(count), &written, nullptr)) {
+        if (count > 0 &&
+            WriteFile(output, bytes, static_cast<DWORD>(count), &written, nullptr) == FALSE) {
             return;
         }
         text += chunk;
@@ -68,7 +70,7 @@ void PrintText(const wchar_t* text) {
     const int length = lstrlenW(text);
     DWORD mode = 0;
     if (output != nullptr && output != INVALID_HANDLE_VALUE && length > 0) {
-        if (GetConsoleMode(output, &mode)) {
+        if (GetConsoleMode(output, &mode) != FALSE) {
             WriteToConsole(output, text, length);
         } else {
             WriteConverted(output, text, length);

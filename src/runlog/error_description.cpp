@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "runlog/log_file.h"
@@ -42,12 +43,9 @@ wchar_t* SystemText(DWORD code) {
 }
 
 const wchar_t* OwnTextFor(DWORD code) {
-    for (const OwnText& own : OwnTexts) {
-        if (own.code == code) {
-            return own.text;
-        }
-    }
-    return UnknownErrorText;
+    const auto own = std::find_if(std::begin(OwnTexts), std::end(OwnTexts),
+                                  [code](const OwnText& text) { return text.code == code; });
+    return own != std::end(OwnTexts) ? own->text : UnknownErrorText;
 }
 
 } // namespace
@@ -64,7 +62,7 @@ int FormatLastError(wchar_t* buffer, int capacity) {
 
     if (capacity > 0) {
         wchar_t prefix[16];
-        const int prefixLength = wsprintfW(prefix, L"(0x%08X) ", code);
+        const int prefixLength = wsprintfW(prefix, L"(0x%08X) ", static_cast<unsigned int>(code));
         lstrcpynW(buffer, prefix, capacity);
         if (prefixLength < capacity - 1) {
             lstrcpynW(buffer + prefixLength, text, capacity - prefixLength);

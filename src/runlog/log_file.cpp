@@ -32,7 +32,7 @@ bool AppendBytes(const char* bytes, DWORD count) {
     if (SetFilePointer(LogFile, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER ||
         GetLastError() == NO_ERROR) {
         DWORD done = 0;
-        written = WriteFile(LogFile, bytes, count, &done, nullptr) && done == count;
+        written = WriteFile(LogFile, bytes, count, &done, nullptr) != FALSE && done == count;
     }
     if (locked) {
         UnlockFileEx(LogFile, 0, 1, 0, &lock);
@@ -54,7 +54,8 @@ bool OpenLogFile(const wchar_t* path) {
     return LogFile != INVALID_HANDLE_VALUE;
 }
 
-bool LogLine(const wchar_t* format, ...) {
+// printf-style by design: the format and its arguments go straight to wvsprintfW.
+bool LogLine(const wchar_t* format, ...) { // NOLINT(cert-dcl50-cpp)
     if (LogFile == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -9,5 +9,5 @@ constexpr int LogLineChars = 1024;
 extern HANDLE LogFile;
 
 bool OpenLogFile(const wchar_t* path);
-bool LogLine(const wchar_t* format, ...);
+bool LogLine(const wchar_t* format, ...); // NOLINT(cert-dcl50-cpp): wvsprintfW takes a va_list
 bool CloseLogFile();

@@ -20,10 +20,11 @@ bool OpenDevice(const std::wstring& instanceId, OpenedDevice& opened) {
     if (opened.list == INVALID_HANDLE_VALUE) {
         return false;
     }
-    return SetupDiOpenDeviceInfoW(opened.list, instanceId.c_str(), nullptr, 0, &opened.device);
+    return SetupDiOpenDeviceInfoW(opened.list, instanceId.c_str(), nullptr, 0, &opened.device) !=
+           FALSE;
 }
 
-void Close(OpenedDevice& opened) {
+void Close(const OpenedDevice& opened) {
     const DWORD error = GetLastError();
     if (opened.list != INVALID_HANDLE_VALUE) {
         SetupDiDestroyDeviceInfoList(opened.list);
@@ -50,17 +51,18 @@ bool AddTestDevice(const std::vector<std::wstring>& hardwareIds, std::wstring& i
 
     OpenedDevice opened;
     opened.list = SetupDiCreateDeviceInfoList(&TestDeviceClass, nullptr);
-    bool added = opened.list != INVALID_HANDLE_VALUE &&
-                 SetupDiCreateDeviceInfoW(opened.list, L"PLIVEX_TEST_DEVICE", &TestDeviceClass,
-                                          nullptr, nullptr, DICD_GENERATE_ID, &opened.device) &&
-                 SetupDiSetDeviceRegistryPropertyW(
-                     opened.list, &opened.device, SPDRP_HARDWAREID,
-                     reinterpret_cast<const BYTE*>(multiString.data()),
-                     static_cast<DWORD>(multiString.size() * sizeof(wchar_t))) &&
-                 SetupDiCallClassInstaller(DIF_REGISTERDEVICE, opened.list, &opened.device);
+    bool added =
+        opened.list != INVALID_HANDLE_VALUE &&
+        SetupDiCreateDeviceInfoW(opened.list, L"PLIVEX_TEST_DEVICE", &TestDeviceClass, nullptr,
+                                 nullptr, DICD_GENERATE_ID, &opened.device) != FALSE &&
+        SetupDiSetDeviceRegistryPropertyW(
+            opened.list, &opened.device, SPDRP_HARDWAREID,
+            reinterpret_cast<const BYTE*>(multiString.data()),
+            static_cast<DWORD>(multiString.size() * sizeof(wchar_t))) != FALSE &&
+        SetupDiCallClassInstaller(DIF_REGISTERDEVICE, opened.list, &opened.device) != FALSE;
     wchar_t id[MAX_DEVICE_ID_LEN];
     added = added && SetupDiGetDeviceInstanceIdW(opened.list, &opened.device, id, MAX_DEVICE_ID_LEN,
-                                                 nullptr);
+                                                 nullptr) != FALSE;
     if (added) {
         instanceId = id;
     }
@@ -70,8 +72,9 @@ bool AddTestDevice(const std::vector<std::wstring>& hardwareIds, std::wstring& i
 
 bool RemoveTestDevice(const std::wstring& instanceId) {
     OpenedDevice opened;
-    const bool removed = OpenDevice(instanceId, opened) &&
-                         SetupDiCallClassInstaller(DIF_REMOVE, opened.list, &opened.device);
+    const bool removed =
+        OpenDevice(instanceId, opened) &&
+        SetupDiCallClassInstaller(DIF_REMOVE, opened.list, &opened.device) != FALSE;
     Close(opened);
     return removed;
 }

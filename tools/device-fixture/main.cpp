@@ -13,7 +13,8 @@
 namespace {
 
 int Fail(const wchar_t* what) {
-    std::fwprintf(stderr, L"plivex-device: %ls failed, error 0x%08lX\n", what, GetLastError());
+    (void)std::fwprintf(stderr, L"plivex-device: %ls failed, error 0x%08lX\n", what,
+                        GetLastError());
     return 1;
 }
 
@@ -26,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!AddTestDevice(std::vector<std::wstring>(argv + 2, argv + argc), instanceId)) {
             return Fail(L"add");
         }
-        std::wprintf(L"%ls\n", instanceId.c_str());
+        (void)std::wprintf(L"%ls\n", instanceId.c_str());
         return 0;
     }
     if (verb == L"show" && argc == 3) {
@@ -34,15 +35,15 @@ int wmain(int argc, wchar_t** argv) {
         if (!ReadTestDevice(argv[2], state)) {
             return Fail(L"show");
         }
-        std::wprintf(L"description: %ls\ndriver key:  %ls\n", state.description.c_str(),
-                     state.driverKey.empty() ? L"(none)" : state.driverKey.c_str());
+        (void)std::wprintf(L"description: %ls\ndriver key:  %ls\n", state.description.c_str(),
+                           state.driverKey.empty() ? L"(none)" : state.driverKey.c_str());
         return 0;
     }
     if (verb == L"remove" && argc == 3) {
         return RemoveTestDevice(argv[2]) ? 0 : Fail(L"remove");
     }
-    std::fwprintf(stderr, L"usage: plivex-device add <hardware id>...\n"
-                          L"       plivex-device show <instance id>\n"
-                          L"       plivex-device remove <instance id>\n");
+    (void)std::fwprintf(stderr, L"usage: plivex-device add <hardware id>...\n"
+                                L"       plivex-device show <instance id>\n"
+                                L"       plivex-device remove <instance id>\n");
     return 2;
 }
