@@ -53,8 +53,16 @@ HANDLE Start(const std::wstring& program, const std::vector<std::wstring>& argum
     startup.hStdOutput = output;
     startup.hStdError = errors;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        0, nullptr, folder.c_str(), &startup, &process);
+    BOOL started = FALSE;
+    // Under load Wine now and then fails a process start with ERROR_INTERNAL_ERROR before the
+    // program runs at all; that is the harness's problem, not the program's, so try again.
+    for (int attempt = 0; attempt < 3 && started == FALSE; ++attempt) {
+        started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, folder.c_str(), &startup, &process);
+        if (started == FALSE && GetLastError() != ERROR_INTERNAL_ERROR) {
+            break;
+        }
+    }
     if (!started) {
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return nullptr;
