@@ -39,12 +39,6 @@ TEST_F(ArgumentCheck, RefusedCommandLines) {
         {"missing INF, dots folded",
          {L"PCI\\VEN_1", L"{dir}\\pkg\\..\\gone.inf"},
          "ERROR: \"{dir}\\gone.inf\" does not exist!\n"},
-        {"hardware ID of 260 characters",
-         {std::wstring(260, L'H'), L"driver.inf"},
-         "ERROR: The hardware ID is longer than 259 characters!\n"},
-        {"hardware ID of 32000 characters",
-         {std::wstring(32000, L'H'), L"driver.inf"},
-         "ERROR: The hardware ID is longer than 259 characters!\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,8 +75,6 @@ TEST_F(ArgumentCheck, AcceptedCommandLinesReachTheInstallerUnchanged) {
          ParameterLines("", "{dir}\\driver.inf")},
         {"mixed case and blanks", L" Root\\Mixed Case ", L"driver.inf", L"{dir}\\driver.inf",
          ParameterLines(" Root\\Mixed Case ", "{dir}\\driver.inf")},
-        {"hardware ID of 259 characters", std::wstring(259, L'H'), L"driver.inf",
-         L"{dir}\\driver.inf", ParameterLines(std::string(259, 'H'), "{dir}\\driver.inf")},
         {"non-ASCII hardware ID, whole line kept", L"USB\\\u0416\u00e9\u4e2d\U0001F600_end",
          L"driver.inf", L"{dir}\\driver.inf",
          ParameterLines("USB\\?\x82???_end", "{dir}\\driver.inf")},
@@ -97,18 +89,6 @@ TEST_F(ArgumentCheck, AcceptedCommandLinesReachTheInstallerUnchanged) {
         ExpectInstalled(Run({c.hardwareId, c.infArgument}), c.hardwareId, Expand(c.infPath, dir),
                         Expand(c.shown, dirText));
     }
-}
-
-TEST_F(ArgumentCheck, AnInfPathOf259CharactersFitsAndOf260DoesNot) {
-    const std::wstring fits = PathOfLength(259, L".inf");
-    const std::wstring tooLong = PathOfLength(260, L".inf");
-    WriteFileBytes(fits, "");
-    WriteFileBytes(tooLong, "");
-    ASSERT_TRUE(Exists(fits) && Exists(tooLong));
-    ExpectInstalled(Run({L"PCI\\VEN_1", fits}), L"PCI\\VEN_1", fits,
-                    ParameterLines("PCI\\VEN_1", Ascii(fits)));
-    DeleteFileW((folder / L"plivex.log").c_str());
-    ExpectRefused(Run({L"PCI\\VEN_1", tooLong}), "ERROR: \"\" does not exist!\n");
 }
 
 TEST_F(ArgumentCheck, TheLogIsNamedAfterTheProgramAndStaysInItsFolder) {
@@ -140,27 +120,6 @@ TEST_F(ArgumentCheck, TheLogIsNamedAfterTheProgramAndStaysInItsFolder) {
         EXPECT_EQ(LogFiles(), std::vector<std::wstring>{c.log});
         EXPECT_EQ(Log(c.log), "\r\n\r\n");
         DeleteFileW((folder / c.log).c_str());
-    }
-}
-
-TEST_F(ArgumentCheck, ALogPathOf260CharactersIsNotUsedAndTheRunGoesOn) {
-    const std::wstring fits = PathOfLength(259, L".exe");
-    const std::wstring tooLong = PathOfLength(260, L".exe");
-    const std::string shown = ParameterLines("PCI\\VEN_1", dirText + "\\driver.inf");
-
-    ChildResult run = Run({L"PCI\\VEN_1", L"driver.inf"}, fits);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, shown + "\r\n\r\n");
-    EXPECT_EQ(LogFiles().size(), 1u);
-    EXPECT_EQ(Log(fits.substr(dir.size() + 1, fits.size() - dir.size() - 4) + L"log"), "\r\n\r\n");
-    DeleteFileW((fits.substr(0, fits.size() - 3) + L"log").c_str());
-
-    for (const std::wstring& argument0 : {tooLong, tooLong + L"x", std::wstring(32000, L'a')}) {
-        run = Run({L"PCI\\VEN_1", L"driver.inf"}, argument0);
-        EXPECT_EQ(run.exitCode, 0u);
-        EXPECT_EQ(run.output, shown) << "no log, so no closing lines";
-        EXPECT_EQ(LogFiles(), std::vector<std::wstring>{});
-        EXPECT_TRUE(LastInstallerCall().made);
     }
 }
 
