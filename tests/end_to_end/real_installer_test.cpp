@@ -8,12 +8,6 @@ namespace {
 
 constexpr wchar_t SampleId[] = L"Root\\PlivexSample";
 
-std::wstring SystemFile(const std::wstring& name) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    return std::wstring(system) + L"\\" + name;
-}
-
 std::wstring SampleRegistryValue() {
     wchar_t value[64] = L"";
     DWORD size = sizeof value;

@@ -31,10 +31,6 @@ HANDLE InheritableFile(const std::wstring& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-} // namespace
-
-namespace {
-
 std::wstring CommandLine(const std::vector<std::wstring>& arguments) {
     std::wstring commandLine;
     for (const std::wstring& argument : arguments) {

@@ -24,9 +24,7 @@ std::string ParameterLines(const std::string& hardwareId, const std::string& inf
 }
 
 std::wstring InstalledStandIn() {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    return std::wstring(system) + L"\\newdev.dll";
+    return SystemFile(L"newdev.dll");
 }
 
 // The stand-in is used only by processes that ask Wine for the native newdev.dll

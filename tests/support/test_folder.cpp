@@ -64,6 +64,12 @@ std::string Ascii(const std::wstring& text) {
     return narrow;
 }
 
+std::wstring SystemFile(const std::wstring& name) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\" + name;
+}
+
 std::wstring SystemText(unsigned long code) {
     wchar_t* text = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |

@@ -23,6 +23,9 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 
+// A path in the system directory (C:\Windows\System32 for a 64-bit program).
+std::wstring SystemFile(const std::wstring& name);
+
 // The system's message text for an error code, or nothing when it has none.
 std::wstring SystemText(unsigned long code);
 
