@@ -20,12 +20,25 @@ void ResolveFullPath(const wchar_t* path, wchar_t* value) {
     }
 }
 
+// A program's path ends in a file name. An empty path, or one whose last part is empty or only
+// dots and blanks (".", "..", "C:", "tools\"), names a folder or nothing: taken as a program, it
+// would put the log beside or above that folder.
+bool NamesAFile(const wchar_t* path) {
+    bool named = false;
+    for (const wchar_t* c = path; *c != L'\0'; ++c) {
+        if (*c == L'\\' || *c == L'/' || *c == L':') {
+            named = false;
+        } else if (*c != L'.' && *c != L' ') {
+            named = true;
+        }
+    }
+    return named;
+}
+
 // The log sits beside the program: its extension becomes "log". A last component without an
 // extension gets ".log" appended instead, so that the log never lands outside the program's folder.
-// An empty program path names no program, and so no log: taken as the current folder, it would
-// put the log beside that folder.
 void DeriveLogFilePath(const wchar_t* programPath) {
-    if (programPath[0] == L'\0') {
+    if (!NamesAFile(programPath)) {
         return;
     }
     ResolveFullPath(programPath, LogFilePath);
