@@ -1,0 +1,177 @@
+// plivex.exe run as users run it, one command line a row: the exact exit code, standard output
+// and log bytes for each.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "harness.h"
+
+namespace {
+
+#define DIR PLIVEX_FOLDER
+
+const std::string End = "\r\n\r\n"; // the closing lines of every run that opened the log
+
+std::string Params(const std::string& id = "H", const std::string& inf = DIR "\\driver.inf") {
+    return "HardwareID  = " + id + "\nFullInfPath = " + inf + "\n";
+}
+
+std::string Missing(const std::string& inf) {
+    return "ERROR: \"" + inf + "\" does not exist!\n" + Usage;
+}
+
+// The logged lines of a failure: the code, the system's text for it or the tool's own.
+std::string Logged(unsigned long code, const std::string& ownText = "") {
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "ERROR - (0x%08lX) ", code);
+    return prefix + (ownText.empty() ? Narrow(SystemText(code)) : ownText + "\r\n") + "\r\n" + End;
+}
+
+// A path in the folder of exactly this many characters.
+std::wstring Long(size_t length, const std::wstring& extension) {
+    return L"" DIR "\\" + std::wstring(length - 10 - extension.size(), L'p') + extension;
+}
+
+struct Row {
+    const char* name;
+    std::wstring setup; // words: kept, logdir, held-r, held-rw, held-none, make, noinstaller,
+                        // in-me.corp (see below)
+    std::vector<std::wstring> command; // argument 0 first
+    std::wstring installer;            // the stand-in's script
+    unsigned long exitCode;
+    std::string output; // standard output, before the lines the run adds to the log
+    std::wstring log;   // the one log file, relative to the folder; "" when none may be anywhere
+    std::string added;  // what the run adds to the log, and so also shows
+};
+
+TEST(Runs, EachCommandLineHasItsExactOutcome) {
+    const std::wstring H = L"H", Inf = L"driver.inf", Exe = L"" DIR "\\plivex.exe", Ok = L"success";
+    const std::wstring Log = L"plivex.log";
+    const std::string NotFound = "ERROR: The full INF path does not exist!\n";
+    // clang-format off
+    const Row rows[] = {
+        // The argument check: exactly a hardware ID and an existing INF path.
+        {"no arguments", L"", {Exe}, Ok, 1, Usage, L"", ""},
+        {"one argument", L"", {Exe, H}, Ok, 1, Usage, L"", ""},
+        {"three arguments", L"", {Exe, H, Inf, L"x"}, Ok, 1, Usage, L"", ""},
+        {"missing INF, shown absolute", L"", {Exe, H, L"pkg\\..\\gone.inf"}, Ok, 1, Missing(DIR "\\gone.inf"), L"", ""},
+        {"relative INF", L"", {Exe, H, Inf}, Ok, 0, Params(), Log, End},
+        {"empty INF: the current folder", L"", {Exe, H, L""}, Ok, 0, Params("H", DIR), Log, End},
+        {"a folder passes the check", L"", {Exe, H, L"pkg"}, Ok, 0, Params("H", DIR "\\pkg"), Log, End},
+        {"slashes, dots, trailing dots", L"", {Exe, H, L"" DIR "/pkg/../driver.inf..."}, Ok, 0, Params(), Log, End},
+        {"trailing blanks", L"", {Exe, H, L"driver.inf   "}, Ok, 0, Params(), Log, End},
+        {"\\\\?\\ INF", L"", {Exe, H, L"\\\\?\\" DIR "\\driver.inf"}, Ok, 0, Params("H", "\\\\?\\" DIR "\\driver.inf"), Log, End},
+        {"\\\\.\\ INF", L"", {Exe, H, L"\\\\.\\" DIR "\\driver.inf"}, Ok, 0, Params("H", "\\\\.\\" DIR "\\driver.inf"), Log, End},
+        {"UNC INF", L"", {Exe, H, L"\\\\server\\share\\x.inf"}, Ok, 1, Missing("\\\\server\\share\\x.inf"), L"", ""},
+        {"NUL as INF", L"", {Exe, H, L"NUL"}, Ok, 1, Missing("\\\\.\\NUL"), L"", ""},
+        {"COM1 as INF", L"", {Exe, H, L"COM1"}, Ok, 1, Missing("\\\\.\\COM1"), L"", ""},
+        {"format directives in the INF", L"", {Exe, H, L"%s%n%x%%"}, Ok, 1, Missing(DIR "\\%s%n%x%%"), L"", ""},
+        {"unpaired surrogate in the INF", L"", {Exe, H, L"gone\xDC00.inf"}, Ok, 1, Missing(DIR "\\gone?.inf"), L"", ""},
+        {"INF path of 259", L"make", {Exe, H, Long(259, L".inf")}, Ok, 0, Params("H", Narrow(Long(259, L".inf"))), Log, End},
+        {"INF path of 260", L"", {Exe, H, Long(260, L".inf")}, Ok, 1, Missing(""), L"", ""},
+        {"INF path of 32000", L"", {Exe, H, std::wstring(32000, L'i')}, Ok, 1, Missing(""), L"", ""},
+        // The hardware ID goes to the installer as given; one too long to be an ID is refused.
+        {"format directives in the ID", L"", {Exe, L"%s%n%x%%", Inf}, Ok, 0, Params("%s%n%x%%"), Log, End},
+        {"empty ID", L"", {Exe, L"", Inf}, Ok, 0, Params(""), Log, End},
+        {"blanks and case kept", L"", {Exe, L" Root\\Mixed Case ", Inf}, Ok, 0, Params(" Root\\Mixed Case "), Log, End},
+        {"ID of 259", L"", {Exe, std::wstring(259, L'h'), Inf}, Ok, 0, Params(std::string(259, 'h')), Log, End},
+        {"ID of 260", L"", {Exe, std::wstring(260, L'h'), Inf}, Ok, 1, "ERROR: The hardware ID is longer than 259 characters!\n" + Usage, L"", ""},
+        {"ID of 32000", L"", {Exe, std::wstring(32000, L'h'), Inf}, Ok, 1, "ERROR: The hardware ID is longer than 259 characters!\n" + Usage, L"", ""},
+        {"unpaired surrogate in the ID", L"", {Exe, L"A\xD800" L"B", Inf}, Ok, 0, Params("A?B"), Log, End},
+        // Other scripts: redirected output has what code page 437 has, "?" for each unit it lacks,
+        // never a look-alike.
+        {"Latin, Cyrillic, CJK, emoji", L"", {L"" DIR "\\\u0434\u0440\u0430\u0439.exe", L"USB\\\u00e9\u0141\u2013\u0416\u4e2d\U0001F600", L"\u00e9.inf"}, Ok, 0, Params("USB\\\x82?????\?", DIR "\\\x82.inf"), L"\u0434\u0440\u0430\u0439.log", End},
+        {"Cyrillic INF", L"", {L"" DIR "\\\u4e2d\u6587.exe", H, L"\u0434\u0440\u0430\u0439.inf"}, Ok, 0, Params("H", DIR "\\????.inf"), L"\u4e2d\u6587.log", End},
+        {"CJK INF", L"", {L"" DIR "\\\U0001F600.exe", H, L"\u4e2d\u6587.inf"}, Ok, 0, Params("H", DIR "\\??.inf"), L"\U0001F600.log", End},
+        {"emoji INF", L"", {Exe, H, L"\U0001F600.inf"}, Ok, 0, Params("H", DIR "\\??.inf"), Log, End},
+        // The log: named after argument 0, beside it; no log where it would not fit or names nothing.
+        {"extension replaced", L"", {L"" DIR "\\upd.exe", H, Inf}, Ok, 0, Params(), L"upd.log", End},
+        {"two extensions", L"", {L"" DIR "\\upd.tar.exe", H, Inf}, Ok, 0, Params(), L"upd.tar.log", End},
+        {"no extension, dotted folder", L"", {L"" DIR "\\tools.old\\upd", H, Inf}, Ok, 0, Params(), L"tools.old\\upd.log", End},
+        {"bare name, dotted current folder", L"in-me.corp", {L"plivex", H, L"" DIR "\\driver.inf"}, Ok, 0, Params(), L"me.corp\\plivex.log", End},
+        {"relative path", L"", {L"sub\\upd.exe", H, Inf}, Ok, 0, Params(), L"sub\\upd.log", End},
+        {"forward slashes", L"", {L"" DIR "/sub/upd.exe", H, Inf}, Ok, 0, Params(), L"sub\\upd.log", End},
+        {"trailing dot", L"", {L"" DIR "\\upd.exe.", H, Inf}, Ok, 0, Params(), L"upd.log", End},
+        {"\\\\?\\ path", L"", {L"\\\\?\\" DIR "\\upd.exe", H, Inf}, Ok, 0, Params(), L"upd.log", End},
+        {"format directives", L"", {L"" DIR "\\%s%n%x%%", H, Inf}, Ok, 0, Params(), L"%s%n%x%%.log", End},
+        {"log path of 259", L"", {Long(259, L".exe"), H, Inf}, Ok, 0, Params(), Long(259, L".log").substr(10), End},
+        {"log path of 259 by appending", L"", {Long(255, L""), H, Inf}, Ok, 0, Params(), Long(255, L"").substr(10) + L".log", End},
+        {"log path of 260 by appending", L"", {Long(256, L""), H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 of 260", L"", {Long(260, L".exe"), H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 of 32000", L"", {std::wstring(32000, L'a'), H, Inf}, Ok, 0, Params(), L"", ""},
+        {"empty argument 0", L"", {L"", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 \".\"", L"", {L".", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 \"sub\\..\"", L"", {L"sub\\..", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 \"C:\"", L"", {L"C:", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"argument 0 ending in a separator", L"", {L"" DIR "\\sub\\", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"UNC argument 0", L"", {L"\\\\server\\share\\upd.exe", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"NUL as argument 0", L"", {L"NUL", H, Inf}, Ok, 0, Params(), L"", ""},
+        {"CON as argument 0", L"", {L"CON", H, Inf}, Ok, 0, Params(), L"", ""},
+        // The installer's outcome: the message for its code, then the code and its text logged.
+        {"success, restart requested", L"", {Exe, H, Inf}, L"success-reboot", 0, Params(), Log, End},
+        {"code 0", L"", {Exe, H, Inf}, L"fail:0", 1, Params() + "ERROR: The specified driver is not better than the current one!\n", Log, Logged(0)},
+        {"code 2", L"", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, Logged(2)},
+        {"code 1004", L"", {Exe, H, Inf}, L"fail:3EC", 1, Params() + "ERROR: The installflags does not contain an accepted value!\n", Log, Logged(1004)},
+        {"code E000020B", L"", {Exe, H, Inf}, L"fail:E000020B", 1, Params() + "ERROR: The hardwareID does not match any device on the machine!\n", Log, Logged(0xE000020B, "No device in the hardware tree has that hardware ID.")},
+        {"code 5", L"", {Exe, H, Inf}, L"fail:5", 1, Params(), Log, Logged(5)},
+        {"code 13D, its inserts kept", L"", {Exe, H, Inf}, L"fail:13D", 1, Params(), Log, Logged(0x13D)},
+        {"code E0000235", L"", {Exe, H, Inf}, L"fail:E0000235", 1, Params(), Log, Logged(0xE0000235, "A 32-bit program cannot install drivers on 64-bit Windows; run the 64-bit build.")},
+        {"code E0001234", L"", {Exe, H, Inf}, L"fail:E0001234", 1, Params(), Log, Logged(0xE0001234, "Unknown error.")},
+        {"installer not in the system", L"noinstaller", {Exe, H, Inf}, Ok, 1, Params(), Log, Logged(ERROR_MOD_NOT_FOUND)},
+        // The log appended to, and logs that cannot be had.
+        {"runs append", L"kept", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, Logged(2)},
+        {"held by a writer that shares", L"held-rw", {Exe, H, Inf}, L"fail:5", 1, Params(), Log, Logged(5)},
+        {"held without write sharing", L"held-r", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, ""},
+        {"held without sharing", L"held-none", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, ""},
+        {"a folder in the log's place", L"logdir", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, L"", ""},
+    };
+    // clang-format on
+    const std::wstring standIn = SystemFile(L"newdev.dll");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto has = [&row](const wchar_t* word) {
+            return row.setup.find(word) != row.setup.npos;
+        };
+        const PlivexFolder plivex;
+        const std::wstring log = plivex / Log;
+        const std::string kept = has(L"kept") ? "kept\r\n" : "";
+        if (has(L"kept") || has(L"make")) {
+            WriteBytes(has(L"kept") ? log : row.command[2], kept);
+        }
+        if (has(L"logdir")) {
+            std::filesystem::create_directory(log);
+        }
+        if (has(L"noinstaller")) {
+            EXPECT_TRUE(MoveFileW(standIn.c_str(), (plivex / L"away.dll").c_str()));
+        }
+        const DWORD sharing = has(L"held-rw")  ? FILE_SHARE_READ | FILE_SHARE_WRITE
+                              : has(L"held-r") ? FILE_SHARE_READ
+                                               : 0;
+        const HANDLE holder = has(L"held") ? CreateFileW(log.c_str(), GENERIC_WRITE, sharing,
+                                                         nullptr, CREATE_ALWAYS, 0, nullptr)
+                                           : nullptr;
+        const PlivexRun run =
+            plivex.Run(row.command, row.installer, has(L"in-me.corp") ? plivex / L"me.corp" : L"");
+        if (holder != nullptr) {
+            CloseHandle(holder);
+        }
+        if (has(L"noinstaller")) {
+            EXPECT_TRUE(MoveFileW((plivex / L"away.dll").c_str(), standIn.c_str()));
+        } else {
+            PlivexFolder::ExpectInstallerGiven(run, row.command.size() == 3 ? row.command[1] : L"");
+        }
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.output, row.output + row.added);
+        EXPECT_EQ(run.errors, "") << "nothing goes to standard error";
+        std::map<std::wstring, std::string> logs;
+        if (!row.log.empty()) {
+            logs[row.log] = kept + row.added;
+        }
+        EXPECT_EQ(run.logs, logs);
+    }
+}
+
+} // namespace

@@ -1,0 +1,81 @@
+// The run log as its writers meet it: whole lines, as they are, and none lost when many
+// processes append at once.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "harness.h"
+
+namespace {
+
+const std::wstring Appender = ProgramFolder() + L"\\log_appender.exe";
+
+TEST(SharedLog, LinesAreLoggedWholeAndShownAsTheyAre) {
+    struct Case {
+        std::wstring line;
+        std::string logged; // ANSI code page 1252
+        std::string shown;  // code page 437 on redirected output
+    };
+    // clang-format off
+    const Case cases[] = {
+        {std::wstring(1021, L'a'), std::string(1021, 'a'), std::string(1021, 'a')},
+        {std::wstring(1022, L'b'), std::string(1021, 'b'), std::string(1021, 'b')},
+        {std::wstring(5000, L'c'), std::string(1021, 'c'), std::string(1021, 'c')},
+        {std::wstring(1020, L'd') + L"\U0001F600e", std::string(1020, 'd'), std::string(1020, 'd')},
+        {L"100% of %1 and %s%n%x%%", "100% of %1 and %s%n%x%%", "100% of %1 and %s%n%x%%"},
+        {L"caf\u00e9 \u0416\u4e2d", "caf\xe9 ??", "caf\x82 ??"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged.substr(0, 30));
+        const PlivexFolder folder;
+        const std::wstring log = folder / L"run.log";
+        WriteBytes(log, "earlier\r\n");
+        EXPECT_EQ(WaitForChild(
+                      StartChild({Appender, log, L"1", c.line}, folder.path, folder / L"output")),
+                  0u);
+        EXPECT_EQ(ReadBytes(log), "earlier\r\n" + c.logged + "\r\n\r\n\r\n");
+        EXPECT_EQ(ReadBytes(folder / L"output"), c.shown + "\r\n\r\n\r\n");
+    }
+}
+
+TEST(SharedLog, ConcurrentWritersLoseNoLine) {
+    constexpr int Writers = 12;
+    constexpr int LinesEach = 400;
+    const PlivexFolder plivex;
+    const std::wstring log = plivex / L"plivex.log";
+    SetEnvironmentVariableW(L"PLIVEX_DOUBLE_RECORD", L"NUL");
+    std::map<std::string, int> expected{{"", Writers * 2 + Writers * 3}};
+    std::vector<void*> appenders, runs;
+    for (int i = 0; i < Writers; ++i) {
+        const std::string line = "appender " + std::to_string(i) + ", padded to show interleaving";
+        expected[line] = LinesEach;
+        const std::wstring output = plivex / (L"output" + std::to_wstring(i));
+        appenders.push_back(StartChild(
+            {Appender, log, std::to_wstring(LinesEach), std::wstring(line.begin(), line.end())},
+            plivex.path, output));
+        wchar_t outcome[32];
+        wsprintfW(outcome, L"fail:E000%04X", 0x1000 + i);
+        SetEnvironmentVariableW(L"PLIVEX_DOUBLE_OUTCOME", outcome);
+        runs.push_back(StartChild({plivex.exe, L"H", L"driver.inf"}, plivex.path, output + L"r"));
+        expected["ERROR - (0x" + Narrow(outcome + 5) + ") Unknown error."] = 1;
+    }
+    for (int i = 0; i < Writers; ++i) {
+        EXPECT_EQ(WaitForChild(appenders[i]), 0u);
+        EXPECT_EQ(WaitForChild(runs[i]), 1u);
+    }
+
+    const std::string bytes = ReadBytes(log);
+    std::map<std::string, int> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        ++lines[bytes.substr(start, end - start)];
+    }
+    EXPECT_EQ(start, bytes.size()) << "the log ends with a whole line";
+    EXPECT_TRUE(lines == expected)
+        << "lines lost, torn or repeated in " << bytes.size() << " bytes";
+}
+
+} // namespace
