@@ -23,16 +23,19 @@ bool LockAppend(OVERLAPPED* lock) {
     return LockFileEx(LogFile, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, lock) != FALSE;
 }
 
+// A line lands whole or not at all: a write cut short (a full disk) is taken back, so that the
+// log never holds part of a line that later runs would continue.
 bool AppendBytes(const char* bytes, DWORD count) {
     OVERLAPPED lock;
     const bool locked = LockAppend(&lock);
-    LONG high = 0;
+    LARGE_INTEGER end{};
     bool written = false;
-    SetLastError(NO_ERROR);
-    if (SetFilePointer(LogFile, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER ||
-        GetLastError() == NO_ERROR) {
+    if (SetFilePointerEx(LogFile, LARGE_INTEGER{}, &end, FILE_END) != FALSE) {
         DWORD done = 0;
         written = WriteFile(LogFile, bytes, count, &done, nullptr) != FALSE && done == count;
+        if (!written && SetFilePointerEx(LogFile, end, nullptr, FILE_BEGIN) != FALSE) {
+            SetEndOfFile(LogFile);
+        }
     }
     if (locked) {
         UnlockFileEx(LogFile, 0, 1, 0, &lock);
