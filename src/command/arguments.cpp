@@ -11,13 +11,14 @@ wchar_t LogFilePath[MaxPathChars];
 namespace {
 
 // The platform's full-path resolution, with an empty path taken as the current directory.
-// Leaves the value empty when the result does not fit.
-void ResolveFullPath(const wchar_t* path, wchar_t* value) {
+// Leaves the value empty when the resolution fails; false when that is because it is too long.
+bool ResolveFullPath(const wchar_t* path, wchar_t* value) {
     const wchar_t* toResolve = path[0] != L'\0' ? path : L".";
     const DWORD length = GetFullPathNameW(toResolve, MaxPathChars, value, nullptr);
     if (length == 0 || length >= MaxPathChars) {
         value[0] = L'\0';
     }
+    return length < MaxPathChars;
 }
 
 // A program's path ends in a file name. An empty path, or one whose last part is empty or only
@@ -77,7 +78,11 @@ bool CheckArguments(int argumentCount, wchar_t** arguments) {
     }
     lstrcpyW(HardwareID, arguments[1]);
 
-    ResolveFullPath(arguments[2], FullInfPath);
+    // An INF path too long to resolve may well exist: say so rather than name an empty path.
+    if (!ResolveFullPath(arguments[2], FullInfPath)) {
+        PrintText(L"ERROR: The full INF path is longer than 259 characters!\n");
+        return false;
+    }
     if (FullInfPath[0] != L'\0' && GetFileAttributesW(FullInfPath) != INVALID_FILE_ATTRIBUTES) {
         return true;
     }

@@ -2,6 +2,8 @@
 //   PLIVEX_DOUBLE_OUTCOME  "success", "success-reboot", or "fail:<hex last-error code>"
 //   PLIVEX_DOUBLE_RECORD   a file that receives, as UTF-16 lines, where this DLL was loaded from
 //                          and what it was given
+//   PLIVEX_DOUBLE_LOAD     a DLL to load by bare name first, as real installers load helpers;
+//                          where it came from is written to standard output
 #include <windows.h>
 
 #include <string>
@@ -42,6 +44,17 @@ extern "C" __declspec(dllexport) BOOL WINAPI
            std::to_wstring(flags) + L" reboot=" +
            (reboot == nullptr ? L"null" : std::to_wstring(*reboot)) + L"\n" + hardwareId + L"\n" +
            infPath);
+    const std::wstring helper = Environment(L"PLIVEX_DOUBLE_LOAD");
+    if (!helper.empty()) {
+        const HMODULE loaded = LoadLibraryW(helper.c_str());
+        const std::wstring said =
+            helper + L": " +
+            (loaded != nullptr ? ModulePath(loaded) : L"error " + std::to_wstring(GetLastError())) +
+            L"\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), std::string(said.begin(), said.end()).data(),
+                  static_cast<DWORD>(said.size()), &written, nullptr);
+    }
     const std::wstring outcome = Environment(L"PLIVEX_DOUBLE_OUTCOME");
     if (outcome.rfind(L"fail:", 0) == 0) {
         SetLastError(wcstoul(outcome.c_str() + 5, nullptr, 16));

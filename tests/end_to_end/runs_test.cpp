@@ -51,6 +51,8 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
     const std::wstring H = L"H", Inf = L"driver.inf", Exe = L"" DIR "\\plivex.exe", Ok = L"success";
     const std::wstring Log = L"plivex.log";
     const std::string NotFound = "ERROR: The full INF path does not exist!\n";
+    const std::string TooLong = "ERROR: The full INF path is longer than 259 characters!\n";
+    const std::string Probe = "accprobe.dll: ";
     // clang-format off
     const Row rows[] = {
         // The argument check: exactly a hardware ID and an existing INF path.
@@ -71,8 +73,8 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"format directives in the INF", L"", {Exe, H, L"%s%n%x%%"}, Ok, 1, Missing(DIR "\\%s%n%x%%"), L"", ""},
         {"unpaired surrogate in the INF", L"", {Exe, H, L"gone\xDC00.inf"}, Ok, 1, Missing(DIR "\\gone?.inf"), L"", ""},
         {"INF path of 259", L"make", {Exe, H, Long(259, L".inf")}, Ok, 0, Params("H", Narrow(Long(259, L".inf"))), Log, End},
-        {"INF path of 260", L"", {Exe, H, Long(260, L".inf")}, Ok, 1, Missing(""), L"", ""},
-        {"INF path of 32000", L"", {Exe, H, std::wstring(32000, L'i')}, Ok, 1, Missing(""), L"", ""},
+        {"INF path of 260", L"", {Exe, H, Long(260, L".inf")}, Ok, 1, TooLong + Usage, L"", ""},
+        {"INF path of 32000", L"", {Exe, H, std::wstring(32000, L'i')}, Ok, 1, TooLong + Usage, L"", ""},
         // The hardware ID goes to the installer as given; one too long to be an ID is refused.
         {"format directives in the ID", L"", {Exe, L"%s%n%x%%", Inf}, Ok, 0, Params("%s%n%x%%"), Log, End},
         {"empty ID", L"", {Exe, L"", Inf}, Ok, 0, Params(""), Log, End},
@@ -120,6 +122,8 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"code 13D, its inserts kept", L"", {Exe, H, Inf}, L"fail:13D", 1, Params(), Log, Logged(0x13D)},
         {"code E0000235", L"", {Exe, H, Inf}, L"fail:E0000235", 1, Params(), Log, Logged(0xE0000235, "A 32-bit program cannot install drivers on 64-bit Windows; run the 64-bit build.")},
         {"code E0001234", L"", {Exe, H, Inf}, L"fail:E0001234", 1, Params(), Log, Logged(0xE0001234, "Unknown error.")},
+        {"DLLs planted beside it and in the current folder", L"probe in-me.corp", {Exe, H, L"" DIR "\\driver.inf"}, Ok, 0, Params() + Probe + "error 126\n", Log, End},
+        {"the system's copy of a DLL", L"probe system in-me.corp", {Exe, H, L"" DIR "\\driver.inf"}, Ok, 0, Params() + Probe + Narrow(SystemFile(L"accprobe.dll")) + "\n", Log, End},
         {"installer not in the system", L"noinstaller", {Exe, H, Inf}, Ok, 1, Params(), Log, Logged(ERROR_MOD_NOT_FOUND)},
         // The log appended to, and logs that cannot be had.
         {"runs append", L"kept", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, Logged(2)},
@@ -129,7 +133,7 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"a folder in the log's place", L"logdir", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, L"", ""},
     };
     // clang-format on
-    const std::wstring standIn = SystemFile(L"newdev.dll");
+    const std::wstring standIn = SystemFile(L"newdev.dll"), probe = SystemFile(L"accprobe.dll");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const auto has = [&row](const wchar_t* word) {
@@ -147,6 +151,16 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         if (has(L"noinstaller")) {
             EXPECT_TRUE(MoveFileW(standIn.c_str(), (plivex / L"away.dll").c_str()));
         }
+        // A helper DLL that the installer loads by bare name, planted where it must not be found.
+        if (has(L"probe")) {
+            for (const wchar_t* planted : {L"accprobe.dll", L"me.corp\\accprobe.dll"}) {
+                EXPECT_TRUE(CopyFileW(standIn.c_str(), (plivex / planted).c_str(), FALSE));
+            }
+        }
+        if (has(L"system")) {
+            EXPECT_TRUE(CopyFileW(standIn.c_str(), probe.c_str(), FALSE));
+        }
+        SetEnvironmentVariableW(L"PLIVEX_DOUBLE_LOAD", has(L"probe") ? L"accprobe.dll" : nullptr);
         const DWORD sharing = has(L"held-rw")  ? FILE_SHARE_READ | FILE_SHARE_WRITE
                               : has(L"held-r") ? FILE_SHARE_READ
                                                : 0;
@@ -158,6 +172,7 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         if (holder != nullptr) {
             CloseHandle(holder);
         }
+        DeleteFileW(probe.c_str());
         if (has(L"noinstaller")) {
             EXPECT_TRUE(MoveFileW((plivex / L"away.dll").c_str(), standIn.c_str()));
         } else {
