@@ -86,11 +86,12 @@ void* StartChild(const std::vector<std::wstring>& arguments, const std::wstring&
     // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR before the program
     // runs at all: the harness's problem, not the program's.
     BOOL started = FALSE;
-    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    for (int attempt = 0;
+         attempt < 3 && !started && (attempt == 0 || GetLastError() == ERROR_INTERNAL_ERROR);
+         ++attempt) {
         started =
             CreateProcessW((program.empty() ? arguments[0] : program).c_str(), commandLine.data(),
                            nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &process);
-        attempt += !started && GetLastError() != ERROR_INTERNAL_ERROR ? 3 : 0;
     }
     EXPECT_TRUE(started) << "cannot start a child, error " << GetLastError();
     CloseHandle(startup.hStdOutput);
@@ -111,15 +112,6 @@ unsigned long WaitForChild(void* process) {
     return exitCode;
 }
 
-namespace {
-
-bool IsLog(const fs::directory_entry& entry) {
-    const std::wstring name = entry.path().filename();
-    return !entry.is_directory() && name.size() >= 4 && name.substr(name.size() - 4) == L".log";
-}
-
-} // namespace
-
 PlivexFolder::PlivexFolder() {
     fs::remove_all(path);
     for (const wchar_t* name : {L"", L"\\pkg", L"\\sub", L"\\tools.old", L"\\me.corp"}) {
@@ -137,7 +129,14 @@ PlivexFolder::PlivexFolder() {
 
 PlivexRun PlivexFolder::Run(const std::vector<std::wstring>& command, const std::wstring& installer,
                             const std::wstring& startIn) const {
-    const std::wstring output = *this / L"output", record = *this / L"call";
+    // Output files of their own, outside the folder: helper processes that the installer starts
+    // inherit them and may hold them open after the run.
+    static unsigned runs = 0;
+    wchar_t temp[MAX_PATH];
+    const std::wstring output = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"plivex-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(++runs),
+                       record = output + L".call";
     SetEnvironmentVariableW(L"PLIVEX_DOUBLE_OUTCOME", installer.c_str());
     SetEnvironmentVariableW(L"PLIVEX_DOUBLE_RECORD", record.c_str());
     DeleteFileW(record.c_str());
@@ -146,13 +145,10 @@ PlivexRun PlivexFolder::Run(const std::vector<std::wstring>& command, const std:
     run.output = ReadBytes(output);
     run.errors = ReadBytes(output + L".err");
     for (const auto& entry : fs::recursive_directory_iterator(path)) {
-        if (IsLog(entry)) {
-            run.logs[entry.path().wstring().substr(path.size() + 1)] = ReadBytes(entry.path());
-        }
-    }
-    for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path())) {
-        if (IsLog(entry)) {
-            run.logs[L"..\\" + entry.path().filename().wstring()] = ReadBytes(entry.path());
+        const std::wstring found = entry.path();
+        if (!entry.is_directory() && found.size() > 4 &&
+            found.substr(found.size() - 4) == L".log") {
+            run.logs[found.substr(path.size() + 1)] = ReadBytes(found);
         }
     }
     const std::string bytes = ReadBytes(record);
@@ -160,6 +156,9 @@ PlivexRun PlivexFolder::Run(const std::vector<std::wstring>& command, const std:
     for (size_t end; !call.empty(); call.erase(0, end + 1)) {
         end = std::min(call.find(L'\n'), call.size());
         run.call.push_back(call.substr(0, end));
+    }
+    for (const std::wstring& file : {output, output + L".err", record}) {
+        DeleteFileW(file.c_str());
     }
     return run;
 }

@@ -29,8 +29,7 @@ struct PlivexRun {
     unsigned long exitCode = 0;
     std::string output;
     std::string errors;
-    std::map<std::wstring, std::string> logs; // every log file in the folder (by relative name)
-                                              // or beside it ("..\" names), with its bytes
+    std::map<std::wstring, std::string> logs; // every log file in the folder, by relative name
     std::vector<std::wstring> call; // the installer's module, its flags, the ID, the INF path;
                                     // empty when it was not called
 };
