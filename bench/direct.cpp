@@ -1,0 +1,19 @@
+// The true limit of plivex.exe's install path: the system's driver installer loaded from the
+// system directory and called with the same arguments (no parent window, the hardware ID, the
+// full INF path, forced, a place for the restart request), and nothing else.
+//   direct <hardware ID> <full INF path>
+#include <windows.h>
+#include <newdev.h>
+
+int wmain(int argc, wchar_t** argv) {
+    wchar_t path[MAX_PATH];
+    lstrcpyW(path + GetSystemDirectoryW(path, MAX_PATH - 12), L"\\newdev.dll");
+    const HMODULE installer = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const auto update = reinterpret_cast<decltype(&UpdateDriverForPlugAndPlayDevicesW)>(
+        reinterpret_cast<void*>(GetProcAddress(installer, "UpdateDriverForPlugAndPlayDevicesW")));
+    BOOL reboot = FALSE;
+    return argc == 3 && update != nullptr &&
+                   update(nullptr, argv[1], argv[2], INSTALLFLAG_FORCE, &reboot) != FALSE
+               ? 0
+               : 1;
+}
