@@ -38,7 +38,7 @@ std::wstring Long(size_t length, const std::wstring& extension) {
 struct Row {
     const char* name;
     std::wstring setup; // words: kept, logdir, held-r, held-rw, held-none, make, noinstaller,
-                        // in-me.corp (see below)
+                        // probe, system, in-me.corp (see below)
     std::vector<std::wstring> command; // argument 0 first
     std::wstring installer;            // the stand-in's script
     unsigned long exitCode;
@@ -143,14 +143,12 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         if (has(L"noinstaller")) {
             EXPECT_TRUE(MoveFileW(standIn.c_str(), (plivex / L"away.dll").c_str()));
         }
-        // A helper DLL that the installer loads by bare name, planted where it must not be found.
-        if (has(L"probe")) {
-            for (const wchar_t* planted : {L"accprobe.dll", L"me.corp\\accprobe.dll"}) {
-                EXPECT_TRUE(CopyFileW(standIn.c_str(), (plivex / planted).c_str(), FALSE));
-            }
-        }
-        if (has(L"system")) {
-            EXPECT_TRUE(CopyFileW(standIn.c_str(), probe.c_str(), FALSE));
+        // A helper DLL that the installer loads by bare name, planted where it must not be found,
+        // and with "system" also in the system directory, where it must.
+        for (const std::wstring& copy :
+             {plivex / L"accprobe.dll", plivex / L"me.corp\\accprobe.dll", probe}) {
+            EXPECT_TRUE(!has(L"probe") || (copy == probe && !has(L"system")) ||
+                        CopyFileW(standIn.c_str(), copy.c_str(), FALSE));
         }
         SetEnvironmentVariableW(L"PLIVEX_DOUBLE_LOAD", has(L"probe") ? L"accprobe.dll" : nullptr);
         const DWORD sharing = has(L"held-rw")  ? FILE_SHARE_READ | FILE_SHARE_WRITE
@@ -173,11 +171,8 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         EXPECT_EQ(run.exitCode, row.exitCode);
         EXPECT_EQ(run.output, row.output + row.added);
         EXPECT_EQ(run.errors, "") << "nothing goes to standard error";
-        std::map<std::wstring, std::string> logs;
-        if (!row.log.empty()) {
-            logs[row.log] = kept + row.added;
-        }
-        EXPECT_EQ(run.logs, logs);
+        using Logs = decltype(run.logs);
+        EXPECT_EQ(run.logs, (row.log.empty() ? Logs{} : Logs{{row.log, kept + row.added}}));
     }
 }
 
