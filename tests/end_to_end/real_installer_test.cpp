@@ -30,7 +30,15 @@ std::wstring SamplePackage(const PlivexFolder& plivex, const std::wstring& idInI
 }
 
 TEST(RealInstaller, MatchingDevicesGetTheDriverAndOthersDoNot) {
-    const std::wstring payload = SystemFile(L"drivers\\plivex-sample.dat");
+    // A 32-bit caller on 64-bit Windows has its system directory redirected to syswow64, and
+    // that is where the installer copies the payload for it.
+    BOOL wow64 = FALSE;
+    wchar_t system[MAX_PATH];
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::wstring payload =
+        std::wstring(system, wow64 ? GetSystemWow64DirectoryW(system, MAX_PATH)
+                                   : GetSystemDirectoryW(system, MAX_PATH)) +
+        L"\\drivers\\plivex-sample.dat";
     struct Case {
         std::wstring hardwareId, inInf;
     };
