@@ -54,7 +54,7 @@ TEST(RealInstaller, MatchingDevicesGetTheDriverAndOthersDoNot) {
         ASSERT_TRUE(AddTestDevice({c.hardwareId}, device) &&
                     AddTestDevice({L"Root\\Other"}, bystander));
 
-        PlivexRun run = plivex.Run({plivex.exe, c.hardwareId, L"plivex-sample.inf"}, L"");
+        const PlivexRun run = plivex.Run({plivex.exe, c.hardwareId, L"plivex-sample.inf"}, L"");
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_EQ(run.output, "HardwareID  = " + Narrow(c.hardwareId) +
                                   "\nFullInfPath = " + Narrow(inf) + "\n\r\n\r\n");
@@ -70,8 +70,6 @@ TEST(RealInstaller, MatchingDevicesGetTheDriverAndOthersDoNot) {
         EXPECT_NE(state.driverKey, L"");
         EXPECT_EQ(other.driverKey, L"") << "only the matching device changes";
 
-        EXPECT_EQ(plivex.Run({plivex.exe, c.hardwareId, inf}, L"").exitCode, 0u);
-        EXPECT_EQ(ReadBytes(plivex / L"plivex.log"), "\r\n\r\n\r\n\r\n") << "a second run appends";
         EXPECT_TRUE(RemoveTestDevice(device) && RemoveTestDevice(bystander));
     }
 }
