@@ -30,9 +30,12 @@ std::string Logged(unsigned long code, const std::string& ownText = "") {
     return prefix + (ownText.empty() ? Narrow(SystemText(code)) : ownText + "\r\n") + "\r\n" + End;
 }
 
-// A path in the folder of exactly this many characters.
+// A name in the folder whose path has exactly this many characters (the folder, "\", the name).
+std::wstring LongName(size_t length, const std::wstring& extension) {
+    return std::wstring(length - sizeof DIR - extension.size(), L'p') + extension;
+}
 std::wstring Long(size_t length, const std::wstring& extension) {
-    return L"" DIR "\\" + std::wstring(length - 10 - extension.size(), L'p') + extension;
+    return L"" DIR "\\" + LongName(length, extension);
 }
 
 struct Row {
@@ -43,7 +46,7 @@ struct Row {
     std::wstring installer;            // the stand-in's script
     unsigned long exitCode;
     std::string output; // standard output, before the lines the run adds to the log
-    std::wstring log;   // the one log file, relative to the folder; "" when none may be anywhere
+    std::wstring log;   // the one log file, relative to the folder; "" for none
     std::string added;  // what the run adds to the log, and so also shows
 };
 
@@ -93,8 +96,8 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"relative path", L"", {L"sub\\upd.exe", H, Inf}, Ok, 0, Params(), L"sub\\upd.log", End},
         {"forward slashes", L"", {L"" DIR "/sub/upd.exe", H, Inf}, Ok, 0, Params(), L"sub\\upd.log", End},
         {"format directives", L"", {L"" DIR "\\%s%n%x%%", H, Inf}, Ok, 0, Params(), L"%s%n%x%%.log", End},
-        {"log path of 259", L"", {Long(259, L".exe"), H, Inf}, Ok, 0, Params(), Long(259, L".log").substr(10), End},
-        {"log path of 259 by appending", L"", {Long(255, L""), H, Inf}, Ok, 0, Params(), Long(255, L"").substr(10) + L".log", End},
+        {"log path of 259", L"", {Long(259, L".exe"), H, Inf}, Ok, 0, Params(), LongName(259, L".log"), End},
+        {"log path of 259 by appending", L"", {Long(255, L""), H, Inf}, Ok, 0, Params(), LongName(255, L"") + L".log", End},
         {"log path of 260 by appending", L"", {Long(256, L""), H, Inf}, Ok, 0, Params(), L"", ""},
         {"argument 0 of 260", L"", {Long(260, L".exe"), H, Inf}, Ok, 0, Params(), L"", ""},
         {"argument 0 of 32000", L"", {std::wstring(32000, L'a'), H, Inf}, Ok, 0, Params(), L"", ""},
@@ -143,12 +146,17 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         if (has(L"noinstaller")) {
             EXPECT_TRUE(MoveFileW(standIn.c_str(), (plivex / L"away.dll").c_str()));
         }
-        // A helper DLL that the installer loads by bare name, planted where it must not be found,
-        // and with "system" also in the system directory, where it must.
-        for (const std::wstring& copy :
-             {plivex / L"accprobe.dll", plivex / L"me.corp\\accprobe.dll", probe}) {
-            EXPECT_TRUE(!has(L"probe") || (copy == probe && !has(L"system")) ||
-                        CopyFileW(standIn.c_str(), copy.c_str(), FALSE));
+        // A helper DLL that the installer loads by bare name: planted beside the program and in
+        // the current folder, where it must not be found, and with "system" where it must.
+        std::vector<std::wstring> copies;
+        if (has(L"probe")) {
+            copies = {plivex / L"accprobe.dll", plivex / L"me.corp\\accprobe.dll"};
+        }
+        if (has(L"system")) {
+            copies.push_back(probe);
+        }
+        for (const std::wstring& copy : copies) {
+            EXPECT_TRUE(CopyFileW(standIn.c_str(), copy.c_str(), FALSE));
         }
         SetEnvironmentVariableW(L"PLIVEX_DOUBLE_LOAD", has(L"probe") ? L"accprobe.dll" : nullptr);
         const DWORD sharing = has(L"held-rw")  ? FILE_SHARE_READ | FILE_SHARE_WRITE

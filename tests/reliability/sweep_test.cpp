@@ -65,13 +65,13 @@ TEST(Sweep, PropertiesHoldForEveryCommandLine) {
         ASSERT_TRUE(run.exitCode == 1 && run.errors.empty() && run.logs.size() <= 1);
         const std::string log = run.logs.empty() ? "" : run.logs.begin()->second;
         const std::string shown = "HardwareID  = " + Narrow(id) + "\nFullInfPath = ";
-        const std::string first = run.output.substr(0, run.output.size() - Usage.size());
         if (!EndsWith(run.output, Usage)) { // accepted: the parameters, then one log's lines
             ASSERT_TRUE(command.size() == 3 && id.size() < 260 && run.output.rfind(shown, 0) == 0 &&
                         (log.empty() || log == logged) && EndsWith(run.output, log) &&
                         run.output.find('\n', shown.size()) == run.output.size() - log.size() - 1)
                 << run.output;
         } else { // refused: no log, and at most the one line that says why
+            const std::string first = run.output.substr(0, run.output.size() - Usage.size());
             ASSERT_TRUE(run.logs.empty() &&
                         (command.size() != 3
                              ? first.empty()

@@ -117,8 +117,8 @@ PlivexFolder::PlivexFolder() {
     for (const wchar_t* name : {L"", L"\\pkg", L"\\sub", L"\\tools.old", L"\\me.corp"}) {
         fs::create_directory(path + name);
     }
-    for (const wchar_t* name : {L"driver.inf", L"\u00e9.inf", L"\u0434\u0440\u0430\u0439.inf",
-                                L"\u4e2d\u6587.inf", L"\U0001F600.inf"}) {
+    for (const wchar_t* name :
+         {L"driver.inf", L"\u00e9.inf", L"\u0434\u0440\u0430\u0439.inf", L"\U0001F600.inf"}) {
         WriteBytes(*this / name, "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
     }
     fs::copy_file(ProgramFolder() + L"\\plivex.exe", exe);
@@ -139,7 +139,6 @@ PlivexRun PlivexFolder::Run(const std::vector<std::wstring>& command, const std:
                        record = output + L".call";
     SetEnvironmentVariableW(L"PLIVEX_DOUBLE_OUTCOME", installer.c_str());
     SetEnvironmentVariableW(L"PLIVEX_DOUBLE_RECORD", record.c_str());
-    DeleteFileW(record.c_str());
     PlivexRun run;
     run.exitCode = WaitForChild(StartChild(command, startIn.empty() ? path : startIn, output, exe));
     run.output = ReadBytes(output);

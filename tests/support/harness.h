@@ -35,7 +35,7 @@ struct PlivexRun {
 };
 
 // A folder as an administrator unpacks a package: plivex.exe, driver.inf, pkg\, sub\,
-// tools.old\, me.corp\ and some INF names in other scripts, with a newdev.dll planted beside
+// tools.old\, me.corp\ and INFs named in other scripts, with a newdev.dll planted beside
 // the program and in me.corp\ that must never be loaded.
 struct PlivexFolder {
     PlivexFolder();
