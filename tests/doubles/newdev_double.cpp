@@ -6,7 +6,10 @@
 //                          where it came from is written to standard output
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase; // this DLL, wherever it was loaded from
 
 namespace {
 
@@ -16,19 +19,10 @@ std::wstring Environment(const wchar_t* name) {
     return length < 4096 ? std::wstring(value, length) : std::wstring();
 }
 
-std::wstring ModulePath(HMODULE module) {
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(module, path, MAX_PATH);
-    return path;
-}
-
-void Record(const std::wstring& text) {
-    const HANDLE file = CreateFileW(Environment(L"PLIVEX_DOUBLE_RECORD").c_str(), GENERIC_WRITE, 0,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
-              nullptr);
-    CloseHandle(file);
+std::wstring ModulePath(const void* module) {
+    wchar_t path[MAX_PATH];
+    return std::wstring(
+        path, GetModuleFileNameW(static_cast<HMODULE>(const_cast<void*>(module)), path, MAX_PATH));
 }
 
 } // namespace
@@ -36,14 +30,15 @@ void Record(const std::wstring& text) {
 extern "C" __declspec(dllexport) BOOL WINAPI
     UpdateDriverForPlugAndPlayDevicesW(HWND parent, const wchar_t* hardwareId,
                                        const wchar_t* infPath, DWORD flags, BOOL* reboot) {
-    HMODULE self = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<const wchar_t*>(&UpdateDriverForPlugAndPlayDevicesW), &self);
-    Record(ModulePath(self) + L"\nparent=" + (parent ? L"set" : L"null") + L" flags=" +
-           std::to_wstring(flags) + L" reboot=" +
-           (reboot == nullptr ? L"null" : std::to_wstring(*reboot)) + L"\n" + hardwareId + L"\n" +
-           infPath);
+    const std::wstring given = ModulePath(reinterpret_cast<HMODULE>(&__ImageBase)) + L"\nparent=" +
+                               (parent ? L"set" : L"null") + L" flags=" + std::to_wstring(flags) +
+                               L" reboot=" +
+                               (reboot == nullptr ? L"null" : std::to_wstring(*reboot)) + L"\n" +
+                               hardwareId + L"\n" + infPath;
+    if (FILE* record = _wfopen(Environment(L"PLIVEX_DOUBLE_RECORD").c_str(), L"wb")) {
+        std::fwrite(given.data(), sizeof(wchar_t), given.size(), record);
+        std::fclose(record);
+    }
     const std::wstring helper = Environment(L"PLIVEX_DOUBLE_LOAD");
     if (!helper.empty()) {
         const HMODULE loaded = LoadLibraryW(helper.c_str());
