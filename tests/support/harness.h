@@ -30,8 +30,6 @@ struct PlivexRun {
     std::string output;
     std::string errors;
     std::map<std::wstring, std::string> logs; // every log file in the folder, by relative name
-    std::wstring call; // the installer's module, its flags, the ID and the INF path, a line each;
-                       // empty when it was not called
 };
 
 // A folder as an administrator unpacks a package: plivex.exe, driver.inf, sub\, tools.old\,
