@@ -19,10 +19,9 @@ std::wstring Environment(const wchar_t* name) {
     return length < 4096 ? std::wstring(value, length) : std::wstring();
 }
 
-std::wstring ModulePath(const void* module) {
+std::wstring ModulePath(HMODULE module) {
     wchar_t path[MAX_PATH];
-    return std::wstring(
-        path, GetModuleFileNameW(static_cast<HMODULE>(const_cast<void*>(module)), path, MAX_PATH));
+    return std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH));
 }
 
 } // namespace
