@@ -9,15 +9,9 @@
 namespace {
 
 TEST(RealInstaller, TheMatchingDeviceGetsTheDriver) {
-    // A 32-bit caller on 64-bit Windows has its system directory redirected to syswow64, and
-    // that is where the installer copies the payload for it.
-    BOOL wow64 = FALSE;
-    wchar_t system[MAX_PATH];
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    const std::wstring payload =
-        std::wstring(system, wow64 ? GetSystemWow64DirectoryW(system, MAX_PATH)
-                                   : GetSystemDirectoryW(system, MAX_PATH)) +
-        L"\\drivers\\plivex-sample.dat";
+    // A 32-bit caller on 64-bit Windows finds system32 redirected to syswow64, where the installer
+    // copies the payload for it.
+    const std::wstring payload = SystemFile(L"drivers\\plivex-sample.dat");
     const PlivexFolder plivex;
     for (const wchar_t* name : {L"plivex-sample.dat", L"plivex-sample.inf"}) {
         CopyFileW((ProgramFolder() + L"\\sample-driver\\" + name).c_str(), (plivex / name).c_str(),
