@@ -16,6 +16,7 @@ namespace {
 #define DIR PLIVEX_FOLDER
 
 const std::string End = "\r\n\r\n"; // the closing lines of every run that opened the log
+const std::string NotFound = "ERROR: The full INF path does not exist!\n"; // code 2's message
 
 std::string Params(const std::string& id = "H", const std::string& inf = DIR "\\driver.inf") {
     return "HardwareID  = " + id + "\nFullInfPath = " + inf + "\n";
@@ -42,8 +43,7 @@ std::wstring Long(size_t length, const std::wstring& extension) {
 
 struct Row {
     const char* name;
-    std::wstring setup; // words: kept, logdir, make, noinstaller, probe, system, in-me.corp (see
-                        // below)
+    std::wstring setup; // kept, logdir, make, noinstaller, probe, system, in-me.corp: see below
     std::vector<std::wstring> command; // argument 0 first
     std::wstring installer;            // the stand-in's script
     unsigned long exitCode;
@@ -55,7 +55,6 @@ struct Row {
 TEST(Runs, EachCommandLineHasItsExactOutcome) {
     const std::wstring H = L"H", Inf = L"driver.inf", Exe = L"" DIR "\\plivex.exe", Ok = L"success";
     const std::wstring Log = L"plivex.log";
-    const std::string NotFound = "ERROR: The full INF path does not exist!\n";
     const std::string TooLong = "ERROR: The full INF path is longer than 259 characters!\n";
     // clang-format off
     const Row rows[] = {
@@ -194,16 +193,16 @@ TEST(Runs, RandomCommandLinesKeepTheirShape) {
                                         << ", argument 0 \"" << Narrow(command[0]) << "\"");
         const PlivexRun run = plivex.Run(command, L"fail:2");
         const std::string log = run.logs.empty() ? "" : run.logs.begin()->second;
-        const std::string shown = "HardwareID  = " + Narrow(command[1 % command.size()]) + "\n";
+        const std::wstring id = command.size() == 3 ? command[1] : L"";
+        const std::string shown = "HardwareID  = " + Narrow(id) + "\n";
         const size_t usage = run.output.find(Usage), end = run.output.find('\n', shown.size());
         ASSERT_TRUE(run.exitCode == 1 && run.errors.empty() && run.logs.size() <= 1 &&
                     (usage != std::string::npos
                          ? run.logs.empty() && usage + Usage.size() == run.output.size()
-                         : command.size() == 3 && command[1].size() < 260 &&
+                         : command.size() == 3 && id.size() < 260 &&
                                run.output.rfind(shown + "FullInfPath = ", 0) == 0 &&
                                (log.empty() || log == Logged(2)) &&
-                               run.output.substr(end + 1) ==
-                                   "ERROR: The full INF path does not exist!\n" + log))
+                               run.output.substr(end + 1) == NotFound + log))
             << run.output;
     }
 }
