@@ -17,27 +17,61 @@ constexpr int LogTextChars = LogLineChars - 3;
 // of the text itself are never blocked by it.
 constexpr DWORD AppendLockOffsetHigh = 0x40000000;
 
-bool LockAppend(OVERLAPPED* lock) {
+// A peer holds the append lock for one write only, so a line waits for it this long at most. A
+// lock held that long is something else's (backup, indexing and log-shipping tools lock whole
+// files), and must never keep an unattended run from ending: the run's later lines then try once.
+constexpr DWORD AppendLockWaitMilliseconds = 5000;
+constexpr DWORD AppendLockRetryMilliseconds = 10;
+bool AppendLockGivenUp = false;
+
+enum class AppendLock {
+    Held,
+    Busy,       // held by another process past the wait
+    Unsupported // a file system without locks (some redirectors): the append goes ahead unlocked
+};
+
+AppendLock LockAppend(OVERLAPPED* lock) {
     *lock = OVERLAPPED{};
     lock->OffsetHigh = AppendLockOffsetHigh;
-    return LockFileEx(LogFile, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, lock) != FALSE;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (LockFileEx(LogFile, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       lock) != FALSE) {
+            return AppendLock::Held;
+        }
+        if (GetLastError() != ERROR_LOCK_VIOLATION) {
+            return AppendLock::Unsupported;
+        }
+        if (AppendLockGivenUp || GetTickCount() - start >= AppendLockWaitMilliseconds) {
+            AppendLockGivenUp = true;
+            return AppendLock::Busy;
+        }
+        Sleep(AppendLockRetryMilliseconds);
+    }
 }
 
 // A line lands whole or not at all: a write cut short (a full disk) is taken back, so that the
-// log never holds part of a line that later runs would continue.
+// log never holds part of a line that later runs would continue. Only under the lock, though:
+// without it, another machine may have appended behind the part, and cutting would take its lines.
+// A line that another process kept the lock from is not written: Windows refuses a write into a
+// range locked by someone else in any case.
 bool AppendBytes(const char* bytes, DWORD count) {
     OVERLAPPED lock;
-    const bool locked = LockAppend(&lock);
+    const AppendLock locked = LockAppend(&lock);
+    if (locked == AppendLock::Busy) {
+        return false;
+    }
     LARGE_INTEGER end{};
     bool written = false;
     if (SetFilePointerEx(LogFile, LARGE_INTEGER{}, &end, FILE_END) != FALSE) {
         DWORD done = 0;
         written = WriteFile(LogFile, bytes, count, &done, nullptr) != FALSE && done == count;
-        if (!written && SetFilePointerEx(LogFile, end, nullptr, FILE_BEGIN) != FALSE) {
+        if (!written && locked == AppendLock::Held &&
+            SetFilePointerEx(LogFile, end, nullptr, FILE_BEGIN) != FALSE) {
             SetEndOfFile(LogFile);
         }
     }
-    if (locked) {
+    if (locked == AppendLock::Held) {
         UnlockFileEx(LogFile, 0, 1, 0, &lock);
     }
     return written;

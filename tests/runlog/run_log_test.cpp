@@ -78,6 +78,48 @@ TEST(SharedLog, ConcurrentWritersLoseNoLine) {
         << "lines lost, torn or repeated in " << bytes.size() << " bytes";
 }
 
+// Backup, indexing and log-shipping tools lock whole files. A run waits a few seconds at most for
+// such a lock: held past that, it still shows every line and ends as the installer says, and the
+// log keeps what it had; released while the run waits, the run's lines land whole.
+TEST(SharedLog, AForeignLockDelaysARunButNeverHoldsItUp) {
+    const std::string lines = "ERROR - (0x00000002) " + Narrow(SystemText(2)) + "\r\n\r\n\r\n";
+    struct Case {
+        const char* name;
+        DWORD lock;
+        bool released;
+    };
+    for (const Case& c :
+         {Case{"held exclusive", LOCKFILE_EXCLUSIVE_LOCK, false}, Case{"held shared", 0, false},
+          Case{"released while the run waits", LOCKFILE_EXCLUSIVE_LOCK, true}}) {
+        SCOPED_TRACE(c.name);
+        const PlivexFolder plivex;
+        const std::wstring log = plivex / L"plivex.log", output = plivex / L"output";
+        WriteBytes(log, "earlier\r\n");
+        const HANDLE holder =
+            CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        OVERLAPPED whole{};
+        ASSERT_TRUE(LockFileEx(holder, c.lock, 0, MAXDWORD, MAXDWORD, &whole));
+        SetEnvironmentVariableW(L"PLIVEX_DOUBLE_OUTCOME", L"fail:2");
+        SetEnvironmentVariableW(L"PLIVEX_DOUBLE_RECORD", L"NUL");
+        void* run = StartChild({plivex.exe, L"H", L"driver.inf"}, plivex.path, output);
+        // The line is shown just before it is appended: the run is then waiting for the lock.
+        while (c.released && ReadBytes(output).find("ERROR - ") == std::string::npos &&
+               WaitForSingleObject(run, 10) == WAIT_TIMEOUT) {
+        }
+        if (c.released) {
+            EXPECT_TRUE(UnlockFileEx(holder, 0, MAXDWORD, MAXDWORD, &whole));
+        }
+        EXPECT_EQ(WaitForChild(run), 1u) << "the run ended while the lock was held";
+        EXPECT_EQ(ReadBytes(output), "HardwareID  = H\nFullInfPath = " PLIVEX_FOLDER
+                                     "\\driver.inf\n"
+                                     "ERROR: The full INF path does not exist!\n" +
+                                         lines);
+        EXPECT_EQ(ReadBytes(log), "earlier\r\n" + (c.released ? lines : ""));
+        CloseHandle(holder);
+    }
+}
+
 TEST(FormatLastError, ASmallBufferHoldsWhatFitsAndEndsInItsLastSlot) {
     const std::wstring text = SystemText(ERROR_FILE_NOT_FOUND);
     const std::wstring full = L"(0x00000002) " + text;
