@@ -40,6 +40,9 @@ BOOL InstallDriverOnMatchingDevices(BOOL* rebootRequired) {
     const auto update = reinterpret_cast<UpdateDriverFunction>(
         reinterpret_cast<void*>(GetProcAddress(installer, "UpdateDriverForPlugAndPlayDevicesW")));
     if (update != nullptr) {
+        // The code read after a failure must be the installer's own, or 0 when it sets none:
+        // never one left from earlier calls (opening an existing log leaves "already exists").
+        SetLastError(NO_ERROR);
         installed = update(nullptr, HardwareID, FullInfPath, INSTALLFLAG_FORCE, rebootRequired);
     }
     const DWORD reason = GetLastError();

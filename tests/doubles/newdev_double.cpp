@@ -1,5 +1,6 @@
 // Stands in for the system's driver installer. The test scripts it through the environment:
-//   PLIVEX_DOUBLE_OUTCOME  "success", "success-reboot", or "fail:<hex last-error code>"
+//   PLIVEX_DOUBLE_OUTCOME  "success", "success-reboot", "fail:<hex last-error code>", or "fail"
+//                          to fail leaving the last-error code as the caller left it
 //   PLIVEX_DOUBLE_RECORD   a file that receives, as UTF-16 lines, where this DLL was loaded from
 //                          and what it was given
 //   PLIVEX_DOUBLE_LOAD     a DLL to load by bare name first, as real installers load helpers;
@@ -29,6 +30,7 @@ std::wstring ModulePath(HMODULE module) {
 extern "C" __declspec(dllexport) BOOL WINAPI
     UpdateDriverForPlugAndPlayDevicesW(HWND parent, const wchar_t* hardwareId,
                                        const wchar_t* infPath, DWORD flags, BOOL* reboot) {
+    const DWORD callersError = GetLastError();
     const std::wstring given = ModulePath(reinterpret_cast<HMODULE>(&__ImageBase)) + L"\nparent=" +
                                (parent ? L"set" : L"null") + L" flags=" + std::to_wstring(flags) +
                                L" reboot=" +
@@ -50,8 +52,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI
                   static_cast<DWORD>(said.size()), &written, nullptr);
     }
     const std::wstring outcome = Environment(L"PLIVEX_DOUBLE_OUTCOME");
-    if (outcome.rfind(L"fail:", 0) == 0) {
-        SetLastError(wcstoul(outcome.c_str() + 5, nullptr, 16));
+    if (outcome.rfind(L"fail", 0) == 0) {
+        SetLastError(outcome == L"fail" ? callersError : wcstoul(outcome.c_str() + 5, nullptr, 16));
         return FALSE;
     }
     if (outcome == L"success-reboot" && reboot != nullptr) {

@@ -17,6 +17,7 @@ namespace {
 
 const std::string End = "\r\n\r\n"; // the closing lines of every run that opened the log
 const std::string NotFound = "ERROR: The full INF path does not exist!\n"; // code 2's message
+const std::string NotBetter = "ERROR: The specified driver is not better than the current one!\n";
 
 std::string Params(const std::string& id = "H", const std::string& inf = DIR "\\driver.inf") {
     return "HardwareID  = " + id + "\nFullInfPath = " + inf + "\n";
@@ -108,7 +109,7 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"NUL as argument 0", L"", {L"NUL", H, Inf}, Ok, 0, Params(), L"", ""},
         // The installer's outcome: the message for its code, then the code and its text logged.
         {"success, restart requested", L"", {Exe, H, Inf}, L"success-reboot", 0, Params(), Log, End},
-        {"code 0", L"", {Exe, H, Inf}, L"fail:0", 1, Params() + "ERROR: The specified driver is not better than the current one!\n", Log, Logged(0)},
+        {"no code, a first run", L"", {Exe, H, Inf}, L"fail", 1, Params() + NotBetter, Log, Logged(0)},
         {"code 2", L"", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, Logged(2)},
         {"code 1004", L"", {Exe, H, Inf}, L"fail:3EC", 1, Params() + "ERROR: The installflags does not contain an accepted value!\n", Log, Logged(1004)},
         {"code E000020B", L"", {Exe, H, Inf}, L"fail:E000020B", 1, Params() + "ERROR: The hardwareID does not match any device on the machine!\n", Log, Logged(0xE000020B, "No device in the hardware tree has that hardware ID.")},
@@ -120,7 +121,7 @@ TEST(Runs, EachCommandLineHasItsExactOutcome) {
         {"the system's copy of a DLL", L"probe system in-me.corp", {Exe, H, L"" DIR "\\driver.inf"}, Ok, 0, Params() + "accprobe.dll: " + Narrow(SystemFile(L"accprobe.dll")) + "\n", Log, End},
         {"installer not in the system", L"noinstaller", {Exe, H, Inf}, L"", 1, Params(), Log, Logged(ERROR_MOD_NOT_FOUND)},
         // The log appended to, and one that cannot be had (sharing is the concurrency test's).
-        {"runs append", L"kept", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, Log, Logged(2)},
+        {"runs append; no code, a later run", L"kept", {Exe, H, Inf}, L"fail", 1, Params() + NotBetter, Log, Logged(0)},
         {"a folder in the log's place", L"logdir", {Exe, H, Inf}, L"fail:2", 1, Params() + NotFound, L"", ""},
     };
     // clang-format on
