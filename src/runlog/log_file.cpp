@@ -1,7 +1,5 @@
 #include "runlog/log_file.h"
 
-#include <cstdarg>
-
 #include "console/console_output.h"
 #include "console/surrogates.h"
 
@@ -91,16 +89,7 @@ bool OpenLogFile(const wchar_t* path) {
     return LogFile != INVALID_HANDLE_VALUE;
 }
 
-// printf-style by design: the format and its arguments go straight to wvsprintfW.
-bool LogLine(const wchar_t* format, ...) { // NOLINT(cert-dcl50-cpp)
-    if (LogFile == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    wchar_t line[LogLineChars];
-    va_list arguments;
-    va_start(arguments, format);
-    int length = wvsprintfW(line, format, arguments);
-    va_end(arguments);
+bool WriteLogLine(wchar_t (&line)[LogLineChars], int length) {
     if (length < 0) {
         length = 0;
     }

@@ -9,5 +9,19 @@ constexpr int LogLineChars = 1024;
 extern HANDLE LogFile;
 
 bool OpenLogFile(const wchar_t* path);
-bool LogLine(const wchar_t* format, ...); // NOLINT(cert-dcl50-cpp): wvsprintfW takes a va_list
+
+// Ends a line that was formatted into line (length characters, negative when the formatting
+// failed) with CR LF, shows it and appends it to the log; false when it is not written.
+bool WriteLogLine(wchar_t (&line)[LogLineChars], int length);
+
+// printf-style. The arguments go on to the variadic wsprintfW as they were given, never as a
+// va_list, which a platform built by another compiler may read differently (arm64 Wine does).
+template <typename... Arguments> bool LogLine(const wchar_t* format, Arguments... arguments) {
+    if (LogFile == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    wchar_t line[LogLineChars];
+    return WriteLogLine(line, wsprintfW(line, format, arguments...));
+}
+
 bool CloseLogFile();
