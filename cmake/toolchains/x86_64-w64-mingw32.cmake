@@ -1,5 +1,5 @@
-# Debian's MinGW-w64 cross compiler for 64-bit Windows. The posix thread model is the one
-# GoogleTest builds with; the tool itself links statically and uses no threads.
+# Debian's MinGW-w64 cross compiler for 64-bit Windows. The tool links statically and uses no
+# threads, so either thread model serves; the posix one is the one both MinGW builds use.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(PLIVEX_TRIPLET x86_64-w64-mingw32)

@@ -7,22 +7,71 @@
 //                          where it came from is written to standard output
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
+#include <cwchar>
+#include <iterator>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase; // this DLL, wherever it was loaded from
 
 namespace {
 
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[4096];
-    const DWORD length = GetEnvironmentVariableW(name, value, 4096);
-    return length < 4096 ? std::wstring(value, length) : std::wstring();
+// The variable's value; "" when it is not set.
+const wchar_t* Environment(const wchar_t* name, wchar_t (&value)[MAX_PATH]) {
+    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        value[0] = L'\0';
+    }
+    return value;
 }
 
-std::wstring ModulePath(HMODULE module) {
+void Write(HANDLE file, const wchar_t* text) {
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(lstrlenW(text)) * sizeof *text, &written, nullptr);
+}
+
+void Record(HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWORD flags,
+            const BOOL* reboot) {
     wchar_t path[MAX_PATH];
-    return std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH));
+    const HANDLE record = CreateFileW(Environment(L"PLIVEX_DOUBLE_RECORD", path), GENERIC_WRITE, 0,
+                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (record == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    wchar_t text[MAX_PATH + 64];
+    GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), text, MAX_PATH);
+    Write(record, text);
+    wchar_t rebootText[16] = L"null";
+    if (reboot != nullptr) {
+        wsprintfW(rebootText, L"%d", *reboot);
+    }
+    wsprintfW(text, L"\nparent=%s flags=%lu reboot=%s\n", parent != nullptr ? L"set" : L"null",
+              flags, rebootText);
+    Write(record, text);
+    Write(record, hardwareId);
+    Write(record, L"\n");
+    Write(record, infPath);
+    CloseHandle(record);
+}
+
+void LoadHelper() {
+    wchar_t helper[MAX_PATH];
+    if (Environment(L"PLIVEX_DOUBLE_LOAD", helper)[0] == L'\0') {
+        return;
+    }
+    const HMODULE loaded = LoadLibraryW(helper);
+    wchar_t from[MAX_PATH] = L"";
+    if (loaded != nullptr) {
+        GetModuleFileNameW(loaded, from, MAX_PATH);
+    } else {
+        wsprintfW(from, L"error %lu", GetLastError());
+    }
+    wchar_t said[2 * MAX_PATH + 4];
+    char bytes[std::size(said)];
+    const int length =
+        WideCharToMultiByte(CP_OEMCP, 0, said, wsprintfW(said, L"%s: %s\n", helper, from), bytes,
+                            sizeof bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes, static_cast<DWORD>(length), &written,
+              nullptr);
 }
 
 } // namespace
@@ -31,32 +80,15 @@ extern "C" __declspec(dllexport) BOOL WINAPI
     UpdateDriverForPlugAndPlayDevicesW(HWND parent, const wchar_t* hardwareId,
                                        const wchar_t* infPath, DWORD flags, BOOL* reboot) {
     const DWORD callersError = GetLastError();
-    const std::wstring given = ModulePath(reinterpret_cast<HMODULE>(&__ImageBase)) + L"\nparent=" +
-                               (parent ? L"set" : L"null") + L" flags=" + std::to_wstring(flags) +
-                               L" reboot=" +
-                               (reboot == nullptr ? L"null" : std::to_wstring(*reboot)) + L"\n" +
-                               hardwareId + L"\n" + infPath;
-    if (FILE* record = _wfopen(Environment(L"PLIVEX_DOUBLE_RECORD").c_str(), L"wb")) {
-        std::fwrite(given.data(), sizeof(wchar_t), given.size(), record);
-        std::fclose(record);
-    }
-    const std::wstring helper = Environment(L"PLIVEX_DOUBLE_LOAD");
-    if (!helper.empty()) {
-        const HMODULE loaded = LoadLibraryW(helper.c_str());
-        const std::wstring said =
-            helper + L": " +
-            (loaded != nullptr ? ModulePath(loaded) : L"error " + std::to_wstring(GetLastError())) +
-            L"\n";
-        DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), std::string(said.begin(), said.end()).data(),
-                  static_cast<DWORD>(said.size()), &written, nullptr);
-    }
-    const std::wstring outcome = Environment(L"PLIVEX_DOUBLE_OUTCOME");
-    if (outcome.rfind(L"fail", 0) == 0) {
-        SetLastError(outcome == L"fail" ? callersError : wcstoul(outcome.c_str() + 5, nullptr, 16));
+    Record(parent, hardwareId, infPath, flags, reboot);
+    LoadHelper();
+    wchar_t outcome[MAX_PATH];
+    Environment(L"PLIVEX_DOUBLE_OUTCOME", outcome);
+    if (wcsncmp(outcome, L"fail", 4) == 0) {
+        SetLastError(outcome[4] == L'\0' ? callersError : wcstoul(outcome + 5, nullptr, 16));
         return FALSE;
     }
-    if (outcome == L"success-reboot" && reboot != nullptr) {
+    if (lstrcmpW(outcome, L"success-reboot") == 0 && reboot != nullptr) {
         *reboot = TRUE;
     }
     SetLastError(NO_ERROR);

@@ -1,8 +1,6 @@
 #include "device_fixture.h"
 
-#include <windows.h>
 #include <setupapi.h>
-#include <cfgmgr32.h>
 
 namespace {
 
@@ -15,13 +13,10 @@ struct OpenedDevice {
     SP_DEVINFO_DATA device{sizeof(SP_DEVINFO_DATA), {}, 0, 0};
 };
 
-bool OpenDevice(const std::wstring& instanceId, OpenedDevice& opened) {
+bool OpenDevice(const wchar_t* instanceId, OpenedDevice& opened) {
     opened.list = SetupDiCreateDeviceInfoList(nullptr, nullptr);
-    if (opened.list == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    return SetupDiOpenDeviceInfoW(opened.list, instanceId.c_str(), nullptr, 0, &opened.device) !=
-           FALSE;
+    return opened.list != INVALID_HANDLE_VALUE &&
+           SetupDiOpenDeviceInfoW(opened.list, instanceId, nullptr, 0, &opened.device) != FALSE;
 }
 
 void Close(const OpenedDevice& opened) {
@@ -32,45 +27,39 @@ void Close(const OpenedDevice& opened) {
     SetLastError(error);
 }
 
-std::wstring TextProperty(const OpenedDevice& opened, DWORD property) {
-    wchar_t value[512] = L"";
-    SetupDiGetDeviceRegistryPropertyW(opened.list, const_cast<SP_DEVINFO_DATA*>(&opened.device),
-                                      property, nullptr, reinterpret_cast<BYTE*>(value),
-                                      sizeof value - sizeof(wchar_t), nullptr);
-    return value;
+void ReadText(OpenedDevice& opened, DWORD property, wchar_t (&value)[256]) {
+    value[0] = L'\0';
+    SetupDiGetDeviceRegistryPropertyW(opened.list, &opened.device, property, nullptr,
+                                      reinterpret_cast<BYTE*>(value), sizeof value - sizeof *value,
+                                      nullptr);
+    value[255] = L'\0';
 }
 
 } // namespace
 
-bool AddTestDevice(const std::vector<std::wstring>& hardwareIds, std::wstring& instanceId) {
-    std::wstring multiString;
-    for (const std::wstring& id : hardwareIds) {
-        multiString += id + L'\0';
+bool AddTestDevice(const wchar_t* hardwareIds, wchar_t (&instanceId)[MAX_DEVICE_ID_LEN]) {
+    const wchar_t* end = hardwareIds;
+    while (*end != L'\0') {
+        end += lstrlenW(end) + 1;
     }
-    multiString += L'\0';
-
+    const DWORD bytes = static_cast<DWORD>((end + 1 - hardwareIds) * sizeof *hardwareIds);
     OpenedDevice opened;
     opened.list = SetupDiCreateDeviceInfoList(&TestDeviceClass, nullptr);
-    bool added =
+    const bool added =
         opened.list != INVALID_HANDLE_VALUE &&
         SetupDiCreateDeviceInfoW(opened.list, L"PLIVEX_TEST_DEVICE", &TestDeviceClass, nullptr,
                                  nullptr, DICD_GENERATE_ID, &opened.device) != FALSE &&
-        SetupDiSetDeviceRegistryPropertyW(
-            opened.list, &opened.device, SPDRP_HARDWAREID,
-            reinterpret_cast<const BYTE*>(multiString.data()),
-            static_cast<DWORD>(multiString.size() * sizeof(wchar_t))) != FALSE &&
-        SetupDiCallClassInstaller(DIF_REGISTERDEVICE, opened.list, &opened.device) != FALSE;
-    wchar_t id[MAX_DEVICE_ID_LEN];
-    added = added && SetupDiGetDeviceInstanceIdW(opened.list, &opened.device, id, MAX_DEVICE_ID_LEN,
-                                                 nullptr) != FALSE;
-    if (added) {
-        instanceId = id;
-    }
+        SetupDiSetDeviceRegistryPropertyW(opened.list, &opened.device, SPDRP_HARDWAREID,
+                                          reinterpret_cast<const BYTE*>(hardwareIds),
+                                          bytes) != FALSE &&
+        SetupDiCallClassInstaller(DIF_REGISTERDEVICE, opened.list, &opened.device) != FALSE &&
+        SetupDiGetDeviceInstanceIdW(opened.list, &opened.device, instanceId, MAX_DEVICE_ID_LEN,
+                                    nullptr) != FALSE;
     Close(opened);
     return added;
 }
 
-bool RemoveTestDevice(const std::wstring& instanceId) {
+bool RemoveTestDevice(const wchar_t* instanceId) {
     OpenedDevice opened;
     const bool removed =
         OpenDevice(instanceId, opened) &&
@@ -79,12 +68,12 @@ bool RemoveTestDevice(const std::wstring& instanceId) {
     return removed;
 }
 
-bool ReadTestDevice(const std::wstring& instanceId, TestDeviceState& state) {
+bool ReadTestDevice(const wchar_t* instanceId, TestDeviceState& state) {
     OpenedDevice opened;
     const bool found = OpenDevice(instanceId, opened);
     if (found) {
-        state.description = TextProperty(opened, SPDRP_DEVICEDESC);
-        state.driverKey = TextProperty(opened, SPDRP_DRIVER);
+        ReadText(opened, SPDRP_DEVICEDESC, state.description);
+        ReadText(opened, SPDRP_DRIVER, state.driverKey);
     }
     Close(opened);
     return found;

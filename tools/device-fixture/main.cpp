@@ -4,46 +4,68 @@
 //   plivex-device remove <instance id>
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <iterator>
 
+#include "console/console_output.h"
 #include "device_fixture.h"
 
 namespace {
 
-int Fail(const wchar_t* what) {
-    (void)std::fwprintf(stderr, L"plivex-device: %ls failed, error 0x%08lX\n", what,
-                        GetLastError());
+void Complain(const char* text) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, lstrlenA(text), &written, nullptr);
+}
+
+int Fail(const char* what) {
+    char text[80];
+    wsprintfA(text, "plivex-device: %s failed, error 0x%08lX\n", what, GetLastError());
+    Complain(text);
     return 1;
+}
+
+int Add(int count, wchar_t** hardwareIds) {
+    wchar_t list[4096];
+    int used = 0;
+    for (int i = 0; i < count; ++i) {
+        const int length = lstrlenW(hardwareIds[i]) + 1;
+        if (used + length + 1 > static_cast<int>(std::size(list))) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return Fail("add");
+        }
+        lstrcpyW(list + used, hardwareIds[i]);
+        used += length;
+    }
+    list[used] = L'\0';
+    wchar_t instanceId[MAX_DEVICE_ID_LEN];
+    if (!AddTestDevice(list, instanceId)) {
+        return Fail("add");
+    }
+    PrintText(L"", instanceId, L"\n");
+    return 0;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring verb = argc > 1 ? argv[1] : L"";
-    if (verb == L"add" && argc > 2) {
-        std::wstring instanceId;
-        if (!AddTestDevice(std::vector<std::wstring>(argv + 2, argv + argc), instanceId)) {
-            return Fail(L"add");
-        }
-        (void)std::wprintf(L"%ls\n", instanceId.c_str());
-        return 0;
+    const wchar_t* verb = argc > 1 ? argv[1] : L"";
+    if (lstrcmpW(verb, L"add") == 0 && argc > 2) {
+        return Add(argc - 2, argv + 2);
     }
-    if (verb == L"show" && argc == 3) {
+    if (lstrcmpW(verb, L"show") == 0 && argc == 3) {
         TestDeviceState state;
         if (!ReadTestDevice(argv[2], state)) {
-            return Fail(L"show");
+            return Fail("show");
         }
-        (void)std::wprintf(L"description: %ls\ndriver key:  %ls\n", state.description.c_str(),
-                           state.driverKey.empty() ? L"(none)" : state.driverKey.c_str());
+        PrintText(L"description: ", state.description, L"\n");
+        PrintText(L"driver key:  ", state.driverKey[0] != L'\0' ? state.driverKey : L"(none)",
+                  L"\n");
         return 0;
     }
-    if (verb == L"remove" && argc == 3) {
-        return RemoveTestDevice(argv[2]) ? 0 : Fail(L"remove");
+    if (lstrcmpW(verb, L"remove") == 0 && argc == 3) {
+        return RemoveTestDevice(argv[2]) ? 0 : Fail("remove");
     }
-    (void)std::fwprintf(stderr, L"usage: plivex-device add <hardware id>...\n"
-                                L"       plivex-device show <instance id>\n"
-                                L"       plivex-device remove <instance id>\n");
+    Complain("usage: plivex-device add <hardware id>...\n"
+             "       plivex-device show <instance id>\n"
+             "       plivex-device remove <instance id>\n");
     return 2;
 }

@@ -1,0 +1,75 @@
+// The run log's own functions, and a lock on a log, as the tests need them:
+//   log_tool append LOG COUNT LINE     appends LINE COUNT times, then closes the log
+//   log_tool lock LOG exclusive|shared RELEASE
+//                                      locks the whole of LOG, writes "locked" to standard
+//                                      output, and lets go once the file RELEASE exists
+//   log_tool describe CODE CAPACITY    writes what FormatLastError leaves for the hexadecimal
+//                                      CODE in a buffer of 40 "#" given as CAPACITY characters,
+//                                      then its result, as UTF-16
+#include <windows.h>
+
+#include <cwchar>
+#include <iterator>
+
+#include "runlog/error_description.h"
+#include "runlog/log_file.h"
+
+namespace {
+
+int Append(const wchar_t* line, long count) {
+    bool logged = true;
+    for (; count > 0; --count) {
+        logged = LogLine(L"%s", line) && logged;
+    }
+    return CloseLogFile() && logged ? 0 : 1;
+}
+
+int Lock(const wchar_t* log, bool exclusive, const wchar_t* release) {
+    const HANDLE file =
+        CreateFileW(log, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    OVERLAPPED whole{};
+    if (file == INVALID_HANDLE_VALUE || LockFileEx(file, exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0,
+                                                   MAXDWORD, MAXDWORD, &whole) == FALSE) {
+        return 1;
+    }
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "locked\n", 7, &written, nullptr);
+    while (GetFileAttributesW(release) == INVALID_FILE_ATTRIBUTES) {
+        Sleep(10);
+    }
+    const bool unlocked = UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole) != FALSE;
+    return CloseHandle(file) != FALSE && unlocked ? 0 : 1;
+}
+
+int Describe(DWORD code, int capacity) {
+    wchar_t buffer[40];
+    for (wchar_t& c : buffer) {
+        c = L'#';
+    }
+    SetLastError(code);
+    wchar_t result[16];
+    const int length = wsprintfW(result, L"%d", FormatLastError(buffer, capacity));
+    DWORD written = 0;
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    WriteFile(output, buffer, sizeof buffer, &written, nullptr);
+    WriteFile(output, result, static_cast<DWORD>(length) * sizeof *result, &written, nullptr);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const wchar_t* verb = argc > 1 ? argv[1] : L"";
+    if (argc == 4 && lstrcmpW(verb, L"describe") == 0) {
+        return Describe(wcstoul(argv[2], nullptr, 16),
+                        static_cast<int>(wcstol(argv[3], nullptr, 10)));
+    }
+    if (argc == 5 && lstrcmpW(verb, L"lock") == 0) {
+        return Lock(argv[2], lstrcmpW(argv[3], L"exclusive") == 0, argv[4]);
+    }
+    if (argc == 5 && lstrcmpW(verb, L"append") == 0 && OpenLogFile(argv[2])) {
+        return Append(argv[4], wcstol(argv[3], nullptr, 10));
+    }
+    return 2;
+}

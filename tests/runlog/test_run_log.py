@@ -1,0 +1,89 @@
+"""The run log as its writers meet it: whole lines, as they are, none lost when many processes
+append at once, and a run that a lock held by another program never holds up. Then what no run
+of plivex.exe reaches: an error description cut to a buffer smaller than its text."""
+from collections import Counter
+from pathlib import Path
+
+import pytest
+
+from support.harness import PlivexFolder, narrow, script, wait_for
+
+
+def test_lines_are_logged_whole_and_shown_as_they_are(wine):
+    cases = [  # the line; as logged, in ANSI code page 1252; as shown, in code page 437
+        ("a" * 1021, b"a" * 1021, b"a" * 1021),
+        ("b" * 1022, b"b" * 1021, b"b" * 1021),
+        ("c" * 5000, b"c" * 1021, b"c" * 1021),
+        ("d" * 1020 + "\U0001F600e", b"d" * 1020, b"d" * 1020),
+        ("caf\u00e9 \u0416\u4e2d", b"caf\xe9 ??", b"caf\x82 ??"),
+    ]
+    for line, logged, shown in cases:
+        folder = PlivexFolder(wine)
+        (folder.linux / "run.log").write_bytes(b"earlier\r\n")
+        tool = wine.windows(wine.build / "log_tool.exe")
+        assert wine.launch([(tool, folder.path, folder / "output",
+                             [tool, "append", folder / "run.log", "1", line])]) == [0]
+        assert (folder.linux / "run.log").read_bytes() == b"earlier\r\n" + logged + b"\r\n\r\n\r\n"
+        assert (folder.linux / "output").read_bytes() == shown + b"\r\n\r\n\r\n"
+
+
+def test_concurrent_writers_lose_no_line(wine):
+    writers, lines_each = 12, 400
+    plivex = PlivexFolder(wine)
+    tool = wine.windows(wine.build / "log_tool.exe")
+    script("fail:E0001234")
+    expected = Counter({"": writers * 2 + writers * 3, "ERROR - (0xE0001234) Unknown error.": writers})
+    processes = []
+    for i in range(writers):
+        line = f"appender {i}, padded to show interleaving"
+        expected[line] = lines_each
+        processes += [(tool, plivex.path, plivex / f"output{i}",
+                       [tool, "append", plivex / "plivex.log", str(lines_each), line]),
+                      (plivex.exe, plivex.path, plivex / f"output{i}r", [plivex.exe, "H", "driver.inf"])]
+    assert wine.launch(processes, together=True) == [0, 1] * writers
+    data = (plivex.linux / "plivex.log").read_bytes()
+    assert data.endswith(b"\r\n"), "the log ends with a whole line"
+    assert Counter(data.decode().split("\r\n")[:-1]) == expected, "lines lost, torn or repeated"
+
+
+@pytest.mark.parametrize("lock, released", [("exclusive", False), ("shared", False), ("exclusive", True)],
+                         ids=["held exclusive", "held shared", "released while the run waits"])
+def test_a_foreign_lock_delays_a_run_but_never_holds_it_up(wine, lock, released):
+    """Backup, indexing and log-shipping tools lock whole files. A run waits a few seconds at most
+    for such a lock: held past that, the run still shows every line and ends as the installer
+    says, and the log keeps what it had; released while the run waits, its lines land whole."""
+    plivex = PlivexFolder(wine)
+    log, output, release = plivex.linux / "plivex.log", wine.scratch("out"), wine.scratch("release")
+    log.write_bytes(b"earlier\r\n")
+    locked = Path(f"{output}.lock")
+    holder = wine.start(wine.build / "log_tool.exe", "lock", plivex / "plivex.log", lock,
+                        wine.windows(release), output=locked)
+    assert wait_for(lambda: locked.read_bytes() == b"locked\n", holder), "the log was not locked"
+    script("fail:2")
+    lines = b"ERROR - (0x00000002) " + narrow(wine.system_text(2)) + b"\r\n\r\n\r\n"
+    processes = [(plivex.exe, plivex.path, wine.windows(output), [plivex.exe, "H", "driver.inf"])]
+    if released:
+        # The line is shown just before it is appended: the run then waits for the lock.
+        run = wine.start_launch(processes)
+        wait_for(lambda: output.exists() and b"ERROR - " in output.read_bytes(), run)
+        release.touch()
+        codes = wine.codes_of(run)
+    else:
+        codes = wine.launch(processes)
+        assert holder.poll() is None, "the run ended while the lock was still held"
+        release.touch()
+    assert holder.wait() == 0
+    assert codes == [1]
+    assert output.read_bytes() == (b"HardwareID  = H\nFullInfPath = C:\\plivex\\driver.inf\n"
+                                   b"ERROR: The full INF path does not exist!\n" + lines)
+    assert log.read_bytes() == b"earlier\r\n" + (lines if released else b"")
+
+
+def test_a_small_buffer_holds_what_fits_and_ends_in_its_last_slot(wine):
+    text = wine.system_text(2)
+    full = "(0x00000002) " + text
+    for capacity in [1, 2, 13, 14, 20]:
+        output = wine.scratch("out")
+        assert wine.start(wine.build / "log_tool.exe", "describe", "2", capacity, output=output).wait() == 0
+        described = output.read_bytes().decode("utf-16-le")
+        assert described == full[:capacity - 1] + "\0" + "#" * (40 - capacity) + str(len(text)), capacity
