@@ -1,12 +1,14 @@
 // The true limit of plivex.exe's install path: the system's driver installer loaded from the
 // system directory and called with the same arguments (no parent window, the hardware ID, the
-// full INF path, forced, a place for the restart request), and nothing else.
+// full INF path, forced, a place for the restart request), and nothing else; with the program's
+// imports (KERNEL32, USER32, msvcrt), since loading USER32 alone costs time.
 //   direct <hardware ID> <full INF path>
 #include <windows.h>
 #include <newdev.h>
 
 int wmain(int argc, wchar_t** argv) {
     wchar_t path[MAX_PATH];
+    wsprintfW(path, L"%s", L""); // keeps USER32 imported
     lstrcpyW(path + GetSystemDirectoryW(path, MAX_PATH - 12), L"\\newdev.dll");
     const HMODULE installer = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const auto update = reinterpret_cast<decltype(&UpdateDriverForPlugAndPlayDevicesW)>(
