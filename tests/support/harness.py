@@ -4,9 +4,11 @@ import os
 import shutil
 import subprocess
 import time
+from collections import namedtuple
 from pathlib import Path
 
 FOLDER = "C:\\plivex"  # where plivex.exe runs, made afresh by each PlivexFolder: one at a time
+RECORD = "plivex.call"  # where the installer stand-in records its call, in the current folder
 
 # What plivex.exe prints when it refuses its command line.
 USAGE = (b"ERROR: Invalid parameters!\n\nPlivex Utility, Version 1.00\n"
@@ -88,7 +90,8 @@ class Wine:
     def start(self, program, *arguments, output=None):
         """Starts a program as Wine starts it, its output in a file (errors beside it): Wine's
         helper processes could hold a pipe open."""
-        with open(output or os.devnull, "wb") as out, open(f"{output}.err" if output else os.devnull, "wb") as err:
+        errors = f"{output}.err" if output else os.devnull
+        with open(output or os.devnull, "wb") as out, open(errors, "wb") as err:
             return subprocess.Popen(self.wine_run + [str(program), *map(str, arguments)],
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err)
 
@@ -117,9 +120,7 @@ class Wine:
         return f"{self.system_directory}\\{name}"
 
 
-class PlivexRun:
-    def __init__(self, exit_code, output, errors, logs):
-        self.exit_code, self.output, self.errors, self.logs = exit_code, output, errors, logs
+PlivexRun = namedtuple("PlivexRun", "exit_code output errors logs")
 
 
 class PlivexFolder:
@@ -184,9 +185,6 @@ class PlivexFolder:
         script(installer, helper)
         [exit_code] = self.wine.launch([self.process(command, start_in)])
         return self.outcome(command, installer, exit_code)
-
-
-RECORD = "plivex.call"  # where the installer stand-in records its call, in the current folder
 
 
 def script(installer, helper=None):
