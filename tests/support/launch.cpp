@@ -51,8 +51,11 @@ HANDLE Start(wchar_t* const (&field)[4]) {
     }
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
+    if (started == FALSE) {
+        return nullptr;
+    }
     CloseHandle(process.hThread);
-    return started != FALSE ? process.hProcess : nullptr;
+    return process.hProcess;
 }
 
 DWORD Wait(HANDLE process) {
