@@ -17,10 +17,14 @@ constexpr DWORD AppendLockOffsetHigh = 0x40000000;
 
 // A peer holds the append lock for one write only, so a line waits for it this long at most. A
 // lock held that long is something else's (backup, indexing and log-shipping tools lock whole
-// files), and must never keep an unattended run from ending: the run's later lines then try once.
+// files), and must never keep an unattended run from ending.
 constexpr DWORD AppendLockWaitMilliseconds = 5000;
 constexpr DWORD AppendLockRetryMilliseconds = 10;
-bool AppendLockGivenUp = false;
+
+// Once a line of the run is not written, none of its later lines are: a record that lost its
+// "ERROR - " line but kept the closing lines would read as a success's. So a run's record is
+// always the start of what it would have been, and a lock that outlasts the wait costs it once.
+bool LogLineLost = false;
 
 enum class AppendLock {
     Held,
@@ -40,8 +44,7 @@ AppendLock LockAppend(OVERLAPPED* lock) {
         if (GetLastError() != ERROR_LOCK_VIOLATION) {
             return AppendLock::Unsupported;
         }
-        if (AppendLockGivenUp || GetTickCount() - start >= AppendLockWaitMilliseconds) {
-            AppendLockGivenUp = true;
+        if (GetTickCount() - start >= AppendLockWaitMilliseconds) {
             return AppendLock::Busy;
         }
         Sleep(AppendLockRetryMilliseconds);
@@ -86,6 +89,7 @@ bool OpenLogFile(const wchar_t* path) {
     }
     LogFile = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, nullptr);
+    LogLineLost = false;
     return LogFile != INVALID_HANDLE_VALUE;
 }
 
@@ -104,14 +108,14 @@ bool WriteLogLine(wchar_t (&line)[LogLineChars], int length) {
     line[length + 2] = L'\0';
 
     PrintText(line);
-
+    if (LogLineLost) {
+        return false;
+    }
     char bytes[LogLineChars];
     const int converted =
         WideCharToMultiByte(CP_ACP, 0, line, -1, bytes, sizeof bytes, nullptr, nullptr);
-    if (converted == 0) {
-        return false;
-    }
-    return AppendBytes(bytes, static_cast<DWORD>(converted - 1));
+    LogLineLost = converted == 0 || !AppendBytes(bytes, static_cast<DWORD>(converted - 1));
+    return !LogLineLost;
 }
 
 bool CloseLogFile() {

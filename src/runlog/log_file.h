@@ -11,7 +11,8 @@ extern HANDLE LogFile;
 bool OpenLogFile(const wchar_t* path);
 
 // Ends a line that was formatted into line (length characters, negative when the formatting
-// failed) with CR LF, shows it and appends it to the log; false when it is not written.
+// failed) with CR LF, shows it and appends it to the log; false when it is not written. After
+// one line is not written, later ones are only shown.
 bool WriteLogLine(wchar_t (&line)[LogLineChars], int length);
 
 // printf-style. The arguments go on to the variadic wsprintfW as they were given, never as a
