@@ -1,8 +1,10 @@
-// The true limit of plivex.exe's install path: the system's driver installer loaded from the
+// The true limits of plivex.exe's install path: the system's driver installer loaded from the
 // system directory and called with the same arguments (no parent window, the hardware ID, the
-// full INF path, forced, a place for the restart request), and nothing else; with the program's
-// imports (KERNEL32, USER32, msvcrt), since loading USER32 alone costs time.
-//   direct <hardware ID> <full INF path>
+// full INF path, forced, a place for the restart request); given a log, then also what a
+// successful run must do beyond the call: the log opened as plivex.exe opens it, every write going
+// through to the disk, and the closing lines appended. With the program's imports (KERNEL32,
+// USER32, msvcrt), since loading USER32 alone costs time.
+//   direct <hardware ID> <full INF path> [LOG]
 #include <windows.h>
 #include <newdev.h>
 
@@ -14,8 +16,16 @@ int wmain(int argc, wchar_t** argv) {
     const auto update = reinterpret_cast<decltype(&UpdateDriverForPlugAndPlayDevicesW)>(
         reinterpret_cast<void*>(GetProcAddress(installer, "UpdateDriverForPlugAndPlayDevicesW")));
     BOOL reboot = FALSE;
-    return argc == 3 && update != nullptr &&
-                   update(nullptr, argv[1], argv[2], INSTALLFLAG_FORCE, &reboot) != FALSE
-               ? 0
-               : 1;
+    const bool installed = (argc == 3 || argc == 4) && update != nullptr &&
+                           update(nullptr, argv[1], argv[2], INSTALLFLAG_FORCE, &reboot) != FALSE;
+    if (installed && argc == 4) {
+        const HANDLE log =
+            CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        SetFilePointerEx(log, LARGE_INTEGER{}, nullptr, FILE_END);
+        WriteFile(log, "\r\n\r\n", 4, &written, nullptr);
+        CloseHandle(log);
+    }
+    return installed ? 0 : 1;
 }
