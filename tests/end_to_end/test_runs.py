@@ -152,12 +152,10 @@ def log_name(argument0):
     the name as full-path resolution leaves it (no trailing dots or blanks), the text after its
     last "." replaced by "log", or ".log" appended; None where it names no file (only dots and
     blanks) or, under Wine, where no file can have it (an unpaired surrogate)."""
-    name = argument0.rsplit("\\", 1)[-1].rstrip(". ")
-    try:
-        name = utf16(name).decode("utf-16-le")
-    except UnicodeDecodeError:
+    name = utf16(argument0.rsplit("\\", 1)[-1].rstrip(". ")).decode("utf-16-le", "surrogatepass")
+    if not name or any("\ud800" <= c <= "\udfff" for c in name):
         return None
-    return (name[:name.rfind(".") + 1] + "log" if "." in name else name + ".log") if name else None
+    return name[:name.rfind(".") + 1] + "log" if "." in name else name + ".log"
 
 
 def test_random_command_lines_keep_their_shape(wine):
@@ -183,18 +181,17 @@ def test_random_command_lines_keep_their_shape(wine):
     # launcher a batch at a time, each in a folder of its own.
     vectors = 500 if wine.arch == "x64" else 100
     for batch in range(0, vectors, 50):
-        folders, commands = [], []
+        runs = []
         for vector in range(batch, batch + 50):
             plivex = PlivexFolder(wine, f"{D}\\{vector}")
             command = [plivex / text(False, 4) if draw.randrange(2) else text(False, 4)]
             count = 3 if draw.randrange(8) else draw.randrange(5)
             while len(command) < count:
                 command.append("driver.inf" if len(command) == 2 and draw.randrange(3) else text(True, 7))
-            folders.append(plivex)
-            commands.append(command)
+            runs.append((plivex, command))
         script("fail:2")
-        codes = wine.launch([plivex.process(command) for plivex, command in zip(folders, commands)])
-        for vector, plivex, command, code in zip(range(batch, vectors), folders, commands, codes):
+        codes = wine.launch([plivex.process(command) for plivex, command in runs])
+        for vector, (plivex, command), code in zip(range(batch, vectors), runs, codes):
             run = plivex.outcome(command, "fail:2", code)
             name = log_name(command[0])
             log = logged(2)(wine) if name else b""

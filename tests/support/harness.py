@@ -31,13 +31,7 @@ def units(text):
 
 def narrow(text):
     """Text as redirected output shows it: code page 437, "?" for each UTF-16 unit it lacks."""
-    shown = b""
-    for unit in units(text):
-        try:
-            shown += b"?" if "\ud800" <= unit <= "\udfff" else unit.encode("cp437")
-        except UnicodeEncodeError:
-            shown += b"?"
-    return shown
+    return b"".join(unit.encode("cp437", "replace") for unit in units(text))
 
 
 def command_line(arguments):
