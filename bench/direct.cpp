@@ -1,12 +1,14 @@
 // The true limits of plivex.exe's install path: the system's driver installer loaded from the
 // system directory and called with the same arguments (no parent window, the hardware ID, the
 // full INF path, forced, a place for the restart request); given a log, then also what a
-// successful run must do beyond the call: the log opened as plivex.exe opens it, every write going
-// through to the disk, and the closing lines appended. With the program's imports (KERNEL32,
-// USER32, msvcrt), since loading USER32 alone costs time.
+// successful run must do beyond the call: the log opened and its closing lines appended by
+// plivex.exe's own code, every write going through to the disk. With the program's imports
+// (KERNEL32, USER32, msvcrt), since loading USER32 alone costs time.
 //   direct <hardware ID> <full INF path> [LOG]
 #include <windows.h>
 #include <newdev.h>
+
+#include "runlog/log_file.h"
 
 int wmain(int argc, wchar_t** argv) {
     wchar_t path[MAX_PATH];
@@ -19,13 +21,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool installed = (argc == 3 || argc == 4) && update != nullptr &&
                            update(nullptr, argv[1], argv[2], INSTALLFLAG_FORCE, &reboot) != FALSE;
     if (installed && argc == 4) {
-        const HANDLE log =
-            CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        SetFilePointerEx(log, LARGE_INTEGER{}, nullptr, FILE_END);
-        WriteFile(log, "\r\n\r\n", 4, &written, nullptr);
-        CloseHandle(log);
+        OpenLogFile(argv[3]);
+        CloseLogFile();
     }
     return installed ? 0 : 1;
 }

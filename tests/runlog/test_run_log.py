@@ -74,7 +74,7 @@ def test_a_foreign_lock_delays_a_run_but_never_holds_it_up(wine, lock, released)
     if not released:
         assert holder.poll() is None, "the run ended while the lock was still held"
         # A second wait would end it 2 * wait after the line at the earliest: the rest is margin.
-        assert time.monotonic() - shown < 1.8 * wait, f"{time.monotonic() - shown:.1f} s after its first line, against {wait} s promised"
+        assert (took := time.monotonic() - shown) < 1.8 * wait, f"{took:.1f} s after its first line, against {wait} s promised"
         release.touch()
     assert holder.wait() == 0
     assert codes == [1]
