@@ -1,5 +1,8 @@
 #include "runlog/log_file.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "console/console_output.h"
 #include "console/surrogates.h"
 
@@ -15,18 +18,21 @@ constexpr int LogTextChars = LogLineChars - 3;
 // of the text itself are never blocked by it.
 constexpr DWORD AppendLockOffsetHigh = 0x40000000;
 
-// A peer holds the append lock for one write only, so a line waits for it this long at most. A
+// A peer holds the append lock for one write only, so a run waits for it this long at most. A
 // lock held that long is something else's (backup, indexing and log-shipping tools lock whole
 // files), and must never keep an unattended run from ending.
 constexpr DWORD AppendLockWaitMilliseconds = 5000;
 constexpr DWORD AppendLockRetryMilliseconds = 10;
 
-// Once a line of the run is not written, none of its later lines are: a record that lost its
-// "ERROR - " line but kept the closing lines would read as a success's. So a run's record is
-// always the start of what it would have been, and a lock that outlasts the wait costs it once.
-bool LogLineLost = false;
+// What the run logs, converted, until CloseLogFile appends it in one write: a record that lost
+// its "ERROR - " line but kept the closing lines would read as a success's, so a run's record
+// lands whole or not at all. Room for the longest line and the closing lines, all a run logs.
+constexpr int LogRecordBytes = 2 * LogLineChars;
+char LogRecord[LogRecordBytes];
+int LogRecordLength = 0;
+bool LogRecordLost = false; // a line could not be added: the record is not written at all
 
-enum class AppendLock {
+enum class AppendLock : std::uint8_t {
     Held,
     Busy,       // held by another process past the wait
     Unsupported // a file system without locks (some redirectors): the append goes ahead unlocked
@@ -51,11 +57,11 @@ AppendLock LockAppend(OVERLAPPED* lock) {
     }
 }
 
-// A line lands whole or not at all: a write cut short (a full disk) is taken back, so that the
-// log never holds part of a line that later runs would continue. Only under the lock, though:
-// without it, another machine may have appended behind the part, and cutting would take its lines.
-// A line that another process kept the lock from is not written: Windows refuses a write into a
-// range locked by someone else in any case.
+// A write cut short (a full disk) is taken back, so that the log never holds part of a record
+// that later runs would continue. Only under the lock, though: without it, another machine may
+// have appended behind the part, and cutting would take its lines. A record that another process
+// kept the lock from is not written: Windows refuses a write into a range locked by someone else
+// in any case.
 bool AppendBytes(const char* bytes, DWORD count) {
     OVERLAPPED lock;
     const AppendLock locked = LockAppend(&lock);
@@ -89,12 +95,14 @@ bool OpenLogFile(const wchar_t* path) {
     }
     LogFile = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, nullptr);
-    LogLineLost = false;
+    LogRecordLength = 0;
+    LogRecordLost = false;
     return LogFile != INVALID_HANDLE_VALUE;
 }
 
 bool WriteLogLine(wchar_t (&line)[LogLineChars], int length) {
-    if (length < 0) {
+    const bool formatted = length >= 0;
+    if (!formatted) {
         length = 0;
     }
     if (length > LogTextChars) {
@@ -108,14 +116,20 @@ bool WriteLogLine(wchar_t (&line)[LogLineChars], int length) {
     line[length + 2] = L'\0';
 
     PrintText(line);
-    if (LogLineLost) {
+    if (LogRecordLost) {
         return false;
     }
-    char bytes[LogLineChars];
+    // A line converts into at most LogLineChars bytes, terminator included, wherever it lands.
+    const int room = std::min(LogRecordBytes - LogRecordLength, LogLineChars);
     const int converted =
-        WideCharToMultiByte(CP_ACP, 0, line, -1, bytes, sizeof bytes, nullptr, nullptr);
-    LogLineLost = converted == 0 || !AppendBytes(bytes, static_cast<DWORD>(converted - 1));
-    return !LogLineLost;
+        formatted ? WideCharToMultiByte(CP_ACP, 0, line, -1, LogRecord + LogRecordLength, room,
+                                        nullptr, nullptr)
+                  : 0;
+    LogRecordLost = converted == 0;
+    if (!LogRecordLost) {
+        LogRecordLength += converted - 1;
+    }
+    return !LogRecordLost;
 }
 
 bool CloseLogFile() {
@@ -123,7 +137,8 @@ bool CloseLogFile() {
     if (LogFile == INVALID_HANDLE_VALUE) {
         return ended;
     }
+    const bool written = ended && AppendBytes(LogRecord, static_cast<DWORD>(LogRecordLength));
     const bool closed = CloseHandle(LogFile) != FALSE;
     LogFile = INVALID_HANDLE_VALUE;
-    return closed && ended;
+    return written && closed;
 }

@@ -11,8 +11,9 @@ extern HANDLE LogFile;
 bool OpenLogFile(const wchar_t* path);
 
 // Ends a line that was formatted into line (length characters, negative when the formatting
-// failed) with CR LF, shows it and appends it to the log; false when it is not written. After
-// one line is not written, later ones are only shown.
+// failed) with CR LF, shows it and adds it to the run's record, which CloseLogFile appends; false
+// when it cannot be added (a failed formatting or conversion), and then the record is not written
+// at all, though its later lines are still shown.
 bool WriteLogLine(wchar_t (&line)[LogLineChars], int length);
 
 // printf-style. The arguments go on to the variadic wsprintfW as they were given, never as a
@@ -25,4 +26,6 @@ template <typename... Arguments> bool LogLine(const wchar_t* format, Arguments..
     return WriteLogLine(line, wsprintfW(line, format, arguments...));
 }
 
+// Ends the record with an empty line and appends the whole of it in one write, so that it lands
+// whole or not at all; then closes the log.
 bool CloseLogFile();

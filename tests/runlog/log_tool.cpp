@@ -1,5 +1,6 @@
 // The run log's own functions, and a lock on a log, as the tests need them:
-//   log_tool append LOG COUNT LINE     appends LINE COUNT times, then closes the log
+//   log_tool append LOG COUNT LINE     logs COUNT records as a run does, each LINE and the
+//                                      closing lines: opens LOG, logs LINE, closes it
 //   log_tool lock LOG exclusive|shared RELEASE
 //                                      locks the whole of LOG, writes "locked" to standard
 //                                      output, and lets go once the file RELEASE exists
@@ -16,12 +17,14 @@
 
 namespace {
 
-int Append(const wchar_t* line, long count) {
+int Append(const wchar_t* log, long count, const wchar_t* line) {
     bool logged = true;
     for (; count > 0; --count) {
-        logged = LogLine(L"%s", line) && logged;
+        OpenLogFile(log);
+        const bool added = LogLine(L"%s", line);
+        logged = CloseLogFile() && added && logged;
     }
-    return CloseLogFile() && logged ? 0 : 1;
+    return logged ? 0 : 1;
 }
 
 int Lock(const wchar_t* log, bool exclusive, const wchar_t* release) {
@@ -68,8 +71,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 5 && lstrcmpW(verb, L"lock") == 0) {
         return Lock(argv[2], lstrcmpW(argv[3], L"exclusive") == 0, argv[4]);
     }
-    if (argc == 5 && lstrcmpW(verb, L"append") == 0 && OpenLogFile(argv[2])) {
-        return Append(argv[4], wcstol(argv[3], nullptr, 10));
+    if (argc == 5 && lstrcmpW(verb, L"append") == 0) {
+        return Append(argv[2], wcstol(argv[3], nullptr, 10), argv[4]);
     }
     return 2;
 }
