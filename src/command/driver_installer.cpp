@@ -37,8 +37,8 @@ BOOL InstallDriverOnMatchingDevices(BOOL* rebootRequired) {
         return FALSE;
     }
     BOOL installed = FALSE;
-    const auto update = reinterpret_cast<UpdateDriverFunction>(
-        reinterpret_cast<void*>(GetProcAddress(installer, "UpdateDriverForPlugAndPlayDevicesW")));
+    const auto update = reinterpret_cast<UpdateDriverFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(installer, "UpdateDriverForPlugAndPlayDevicesW")));
     if (update != nullptr) {
         // The code read after a failure must be the installer's own, or 0 when it sets none:
         // never one left from earlier calls (opening an existing log leaves "already exists").

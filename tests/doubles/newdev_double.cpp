@@ -76,9 +76,8 @@ void LoadHelper() {
 
 } // namespace
 
-extern "C" __declspec(dllexport) BOOL WINAPI
-    UpdateDriverForPlugAndPlayDevicesW(HWND parent, const wchar_t* hardwareId,
-                                       const wchar_t* infPath, DWORD flags, BOOL* reboot) {
+extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(
+    HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWORD flags, BOOL* reboot) {
     const DWORD callersError = GetLastError();
     Record(parent, hardwareId, infPath, flags, reboot);
     LoadHelper();
