@@ -29,7 +29,11 @@ bool AppendClosingLines(const wchar_t* path) {
 int wmain(int argc, wchar_t** argv) {
     wchar_t path[MAX_PATH];
     wsprintfW(path, L"%s", L""); // keeps USER32 imported
-    lstrcpyW(path + GetSystemDirectoryW(path, MAX_PATH - 12), L"\\newdev.dll");
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
+    if (length == 0 || length >= MAX_PATH - 12) {
+        return 1; // no system directory: no limit to measure
+    }
+    lstrcpyW(path + length, L"\\newdev.dll");
     const HMODULE installer = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const auto update = reinterpret_cast<decltype(&UpdateDriverForPlugAndPlayDevicesW)>(
         reinterpret_cast<void (*)()>(
