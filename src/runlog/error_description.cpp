@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <setupapi.h>
 
-#include <algorithm>
 #include <iterator>
 
 #include "runlog/log_file.h"
@@ -43,9 +42,12 @@ wchar_t* SystemText(DWORD code) {
 }
 
 const wchar_t* OwnTextFor(DWORD code) {
-    const auto own = std::find_if(std::begin(OwnTexts), std::end(OwnTexts),
-                                  [code](const OwnText& text) { return text.code == code; });
-    return own != std::end(OwnTexts) ? own->text : UnknownErrorText;
+    for (const OwnText& own : OwnTexts) {
+        if (own.code == code) {
+            return own.text;
+        }
+    }
+    return UnknownErrorText;
 }
 
 } // namespace
@@ -63,8 +65,13 @@ int FormatLastError(wchar_t* buffer, int capacity) {
     if (capacity > 0) {
         wchar_t prefix[16];
         const int prefixLength = wsprintfW(prefix, L"(0x%08X) ", static_cast<unsigned int>(code));
-        lstrcpynW(buffer, prefix, capacity);
-        if (prefixLength < capacity - 1) {
+        // A prefix that could not be formatted leaves the description empty: text without its
+        // code would read as another failure's.
+        buffer[0] = L'\0';
+        if (prefixLength >= 0) {
+            lstrcpynW(buffer, prefix, capacity);
+        }
+        if (prefixLength >= 0 && prefixLength < capacity - 1) {
             lstrcpynW(buffer + prefixLength, text, capacity - prefixLength);
         }
     }
@@ -78,5 +85,6 @@ int FormatLastError(wchar_t* buffer, int capacity) {
 bool LogLastError() {
     wchar_t description[LogLineChars];
     FormatLastError(description, static_cast<int>(std::size(description)));
-    return LogLine(L"ERROR - %s", description);
+    // No description, no line: the record goes unwritten rather than name no code.
+    return description[0] != L'\0' ? LogLine(L"ERROR - %s", description) : LoseLogRecord();
 }

@@ -132,6 +132,11 @@ bool WriteLogLine(wchar_t (&line)[LogLineChars], int length) {
     return !LogRecordLost;
 }
 
+bool LoseLogRecord() {
+    LogRecordLost = true; // OpenLogFile starts each record afresh
+    return false;
+}
+
 bool CloseLogFile() {
     const bool ended = LogLine(L"\r\n");
     if (LogFile == INVALID_HANDLE_VALUE) {

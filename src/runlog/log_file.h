@@ -26,6 +26,9 @@ template <typename... Arguments> bool LogLine(const wchar_t* format, Arguments..
     return WriteLogLine(line, wsprintfW(line, format, arguments...));
 }
 
+// A line that could not be made at all: the record is lost, as with a failed formatting; false.
+bool LoseLogRecord();
+
 // Ends the record with an empty line and appends the whole of it in one write, so that it lands
 // whole or not at all; then closes the log.
 bool CloseLogFile();

@@ -4,15 +4,11 @@
 //   log_tool lock LOG exclusive|shared RELEASE
 //                                      locks the whole of LOG, writes "locked" to standard
 //                                      output, and lets go once the file RELEASE exists
-//   log_tool describe CODE CAPACITY    writes what FormatLastError leaves for the hexadecimal
-//                                      CODE in a buffer of 40 "#" given as CAPACITY characters,
-//                                      then its result, as UTF-16
 #include <windows.h>
 
 #include <cwchar>
 #include <iterator>
 
-#include "runlog/error_description.h"
 #include "runlog/log_file.h"
 
 namespace {
@@ -21,7 +17,7 @@ int Append(const wchar_t* log, long count, const wchar_t* line) {
     bool logged = true;
     for (; count > 0; --count) {
         OpenLogFile(log);
-        const bool added = LogLine(L"%s", line);
+        const bool added = !OpenLogFile(log) && LogLine(L"%s", line); // one log open at a time
         logged = CloseLogFile() && added && logged;
     }
     return logged ? 0 : 1;
@@ -45,29 +41,10 @@ int Lock(const wchar_t* log, bool exclusive, const wchar_t* release) {
     return CloseHandle(file) != FALSE && unlocked ? 0 : 1;
 }
 
-int Describe(DWORD code, int capacity) {
-    wchar_t buffer[40];
-    for (wchar_t& c : buffer) {
-        c = L'#';
-    }
-    SetLastError(code);
-    wchar_t result[16];
-    const int length = wsprintfW(result, L"%d", FormatLastError(buffer, capacity));
-    DWORD written = 0;
-    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    WriteFile(output, buffer, sizeof buffer, &written, nullptr);
-    WriteFile(output, result, static_cast<DWORD>(length) * sizeof *result, &written, nullptr);
-    return 0;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* verb = argc > 1 ? argv[1] : L"";
-    if (argc == 4 && lstrcmpW(verb, L"describe") == 0) {
-        return Describe(wcstoul(argv[2], nullptr, 16),
-                        static_cast<int>(wcstol(argv[3], nullptr, 10)));
-    }
     if (argc == 5 && lstrcmpW(verb, L"lock") == 0) {
         return Lock(argv[2], lstrcmpW(argv[3], L"exclusive") == 0, argv[4]);
     }

@@ -1,6 +1,5 @@
 """The run log as its writers meet it: whole lines, as they are, none lost when many processes
-append at once, and a run that a lock held by another program never holds up. Then what no run
-of plivex.exe reaches: an error description cut to a buffer smaller than its text."""
+append at once, and a run that a lock held by another program never holds up."""
 import re
 import time
 from collections import Counter
@@ -64,7 +63,7 @@ def test_a_foreign_lock_delays_a_run_but_never_holds_it_up(wine, lock, released)
                         wine.windows(release), output=locked)
     assert wait_for(lambda: locked.read_bytes() == b"locked\n", holder), "the log was not locked"
     script("fail:2")
-    lines = b"ERROR - (0x00000002) " + narrow(wine.system_text(2)) + b"\r\n\r\n\r\n"
+    lines = b"ERROR - (0x00000002) " + narrow(wine.texts[2]) + b"\r\n\r\n\r\n"
     run = wine.start_launch([(plivex.exe, plivex.path, wine.windows(output), [plivex.exe, "H", "driver.inf"])])
     # The record is shown just before it is appended: from then on the run waits for the lock.
     wait_for(lambda: output.exists() and output.read_bytes().endswith(lines), run)
@@ -82,13 +81,3 @@ def test_a_foreign_lock_delays_a_run_but_never_holds_it_up(wine, lock, released)
     assert output.read_bytes() == (b"HardwareID  = H\nFullInfPath = C:\\plivex\\driver.inf\n"
                                    b"ERROR: The full INF path does not exist!\n" + lines)
     assert log.read_bytes() == b"earlier\r\n" + (lines if released else b"")
-
-
-def test_a_small_buffer_holds_what_fits_and_ends_in_its_last_slot(wine):
-    text = wine.system_text(2)
-    full = "(0x00000002) " + text
-    for capacity in [1, 2, 13, 14, 20]:
-        output = wine.scratch("out")
-        assert wine.start(wine.build / "log_tool.exe", "describe", "2", capacity, output=output).wait() == 0
-        described = output.read_bytes().decode("utf-16-le")
-        assert described == full[:capacity - 1] + "\0" + "#" * (40 - capacity) + str(len(text)), capacity

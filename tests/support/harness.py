@@ -23,15 +23,11 @@ def utf16(text):
     return text.encode("utf-16-le", "surrogatepass")
 
 
-def units(text):
-    """The text's UTF-16 units, each as a character of its own, surrogates unpaired."""
-    data = utf16(text)
-    return [chr(int.from_bytes(data[i:i + 2], "little")) for i in range(0, len(data), 2)]
-
-
 def narrow(text):
     """Text as redirected output shows it: code page 437, "?" for each UTF-16 unit it lacks."""
-    return b"".join(unit.encode("cp437", "replace") for unit in units(text))
+    data = utf16(text)
+    return b"".join(chr(int.from_bytes(data[i:i + 2], "little")).encode("cp437", "replace")
+                    for i in range(0, len(data), 2))
 
 
 def command_line(arguments):
@@ -107,11 +103,6 @@ class Wine:
     def launch(self, processes, together=False):
         return self.codes_of(self.start_launch(processes, together))
 
-    def system_text(self, code):
-        return self.texts[code]
-
-    def system_file(self, name):
-        return f"{self.system_directory}\\{name}"
 
 
 PlivexRun = namedtuple("PlivexRun", "exit_code output errors logs")
@@ -165,7 +156,7 @@ class PlivexFolder:
         if installer and not accepted:
             assert call == b"", "the installer is called only for an accepted line"
         elif installer:
-            given = utf16(self.wine.system_file("newdev.dll") + "\nparent=null flags=1 reboot=0\n" +
+            given = utf16(self.wine.system_directory + "\\newdev.dll" + "\nparent=null flags=1 reboot=0\n" +
                           (command[1] if len(command) == 3 else "") + "\n")
             assert call[:len(given)] == given, \
                 "the system's installer, called with flags 1 and the hardware ID unchanged"
