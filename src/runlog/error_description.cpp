@@ -43,7 +43,7 @@ wchar_t* SystemText(DWORD code) {
 
 const wchar_t* OwnTextFor(DWORD code) {
     for (const OwnText& own : OwnTexts) {
-        if (own.code == code) {
+        if (own.code == code) { // cppcheck-suppress useStlAlgorithm ; gcov miscounts find_if
             return own.text;
         }
     }
