@@ -97,7 +97,8 @@ class Wine:
         return launcher
 
     def codes_of(self, launcher):
-        assert launcher.wait() == 0, "the launcher could not start every process"
+        errors = Path(f"{launcher.codes}.err")
+        assert launcher.wait() == 0, f"the launcher could not start every process: {errors.read_bytes()!r}"
         return [int(code) for code in launcher.codes.read_text().split()]
 
     def launch(self, processes, together=False):
