@@ -28,10 +28,10 @@ WAYS = {
     "GetStdHandle": [(CODE, None, None), (CODE, 0, None)],  # fails; no handle at all
     "GetConsoleOutputCP": [(CODE, None, None), (CODE, 65001, None)],  # no console; a UTF-8 one
 }
-# Failures the program works around: the run is the same as with none.
+# Failures the program works around: the run is the same as with none. The first GetProcAddress
+# asks for SetDefaultDllDirectories; a conversion for the console (code page 437) is tried again.
 UNSEEN = re.compile(r"(GetConsoleMode|GetConsoleOutputCP|LockFileEx|UnlockFileEx|FreeLibrary|CloseHandle|"
-                    r"GetProcAddress 1|WideCharToMultiByte \d+ 437)\b.*")  # the first asks for
-# SetDefaultDllDirectories; the console's conversion is tried again plainly
+                    r"GetProcAddress 1|WideCharToMultiByte \d+ 437)\b.*")
 SCENARIOS = {  # the command line after argument 0, and the installer's outcome
     "success": (["H", "driver.inf"], "success"),
     "failed install": (["H", "driver.inf"], "fail:5"),

@@ -146,17 +146,16 @@ class PlivexFolder:
         return self.exe, self.start_in, self.wine.windows(self.output), command
 
     def outcome(self, command, installer, exit_code):
-        """The run of process(command), checking what the installer stand-in, when scripted as
-        given, was given against the command line and the output; "" leaves the system's own
-        installer unscripted and unchecked."""
+        """The run of process(command), checking what the installer stand-in, scripted as given,
+        was given against the command line and the output."""
         record = self.wine.linux(self.start_in) / RECORD
         run = PlivexRun(exit_code, self.output.read_bytes(), Path(f"{self.output}.err").read_bytes(), self.logs())
         call = record.read_bytes() if record.exists() else b""  # UTF-16, compared as it is
-        # The stand-in, when scripted, is given what the command line holds and the output shows.
+        # The stand-in is given what the command line holds and the output shows.
         accepted = run.output.startswith(b"HardwareID  = ") and b"\nFullInfPath = " in run.output
-        if installer and not accepted:
+        if not accepted:
             assert call == b"", "the installer is called only for an accepted line"
-        elif installer:
+        else:
             given = utf16(self.wine.system_directory + "\\newdev.dll" + "\nparent=null flags=1 reboot=0\n" +
                           (command[1] if len(command) == 3 else "") + "\n")
             assert call[:len(given)] == given, \
