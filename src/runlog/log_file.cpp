@@ -24,6 +24,9 @@ constexpr DWORD AppendLockOffsetHigh = 0x40000000;
 constexpr DWORD AppendLockWaitMilliseconds = 5000;
 constexpr DWORD AppendLockRetryMilliseconds = 10;
 
+// A write's offset, in both halves, that means the end of the file.
+constexpr DWORD WriteAtEnd = 0xFFFFFFFF;
+
 // What the run logs, converted, until CloseLogFile appends it in one write: a record that lost
 // its "ERROR - " line but kept the closing lines would read as a success's, so a run's record
 // lands whole or not at all. Room for the longest line and the closing lines, all a run logs.
@@ -68,17 +71,21 @@ bool AppendBytes(const char* bytes, DWORD count) {
     if (locked == AppendLock::Busy) {
         return false;
     }
-    LARGE_INTEGER end{};
+    const bool held = locked == AppendLock::Held;
+    LARGE_INTEGER end{}; // where the record starts, under the lock, to take a cut write back to
     bool written = false;
-    if (SetFilePointerEx(LogFile, LARGE_INTEGER{}, &end, FILE_END) != FALSE) {
+    if (!held || SetFilePointerEx(LogFile, LARGE_INTEGER{}, &end, FILE_END) != FALSE) {
+        // At the end as the file system finds it when the bytes land, not where a seek found it:
+        // without the lock, another run may append between a seek and a write.
+        OVERLAPPED atEnd{};
+        atEnd.Offset = atEnd.OffsetHigh = WriteAtEnd;
         DWORD done = 0;
-        written = WriteFile(LogFile, bytes, count, &done, nullptr) != FALSE && done == count;
-        if (!written && locked == AppendLock::Held &&
-            SetFilePointerEx(LogFile, end, nullptr, FILE_BEGIN) != FALSE) {
+        written = WriteFile(LogFile, bytes, count, &done, &atEnd) != FALSE && done == count;
+        if (!written && held && SetFilePointerEx(LogFile, end, nullptr, FILE_BEGIN) != FALSE) {
             SetEndOfFile(LogFile);
         }
     }
-    if (locked == AppendLock::Held) {
+    if (held) {
         UnlockFileEx(LogFile, 0, 1, 0, &lock);
     }
     return written;

@@ -98,9 +98,15 @@ BOOL FaultWriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
         return WriteFile(file, bytes, count, written, overlapped);
     }
     const DWORD code = GetLastError();
-    if (result == 1) {
-        WriteFile(file, bytes, count / 2, written, overlapped);
+    if (result == 2) { // another process appends, then the bytes land: where a seek found no end
+        LARGE_INTEGER at{};
+        SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT);
+        OVERLAPPED end{0, 0, {{0xFFFFFFFF, 0xFFFFFFFF}}, nullptr};
+        WriteFile(file, "meanwhile\r\n", 11, written, &end);
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
     }
+    const BOOL wrote =
+        result != 0 && WriteFile(file, bytes, result == 1 ? count / 2 : count, written, overlapped);
     SetLastError(code);
-    return static_cast<BOOL>(result);
+    return result == 2 ? wrote : static_cast<BOOL>(result);
 }

@@ -36,7 +36,8 @@ Result FaultCall(const char* name, Result failed, Function real, First first,
 // codes that Wine has none for.
 DWORD FaultFormatMessageW(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPWSTR buffer,
                           DWORD size, va_list* arguments);
-// RESULT 1: cut short, as on a full disk: half the bytes written, and said so.
+// RESULT 1: cut short, as on a full disk: half the bytes written, and said so; RESULT 2: written,
+// just after another process appended "meanwhile" to the file's end.
 BOOL FaultWriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
                     LPOVERLAPPED overlapped);
 

@@ -20,8 +20,8 @@ RECORD = re.compile(rb"ERROR - \(0x([0-9A-F]{8})\) [^\r\n]*\r\n\r\n" + END)
 # name (None: none). A length that does not fit is the program's own ERROR_INSUFFICIENT_BUFFER.
 WAYS = {
     "LockFileEx": [(0x1, None, None), (0x21, None, None)],  # no locks here; held by another process
-    # fails; is cut short (a full disk), and the file cannot be cut back
-    "WriteFile": [(CODE, None, None), (CODE, None, "SetFilePointerEx"), (CODE, 1, None)],
+    # fails; is cut short (a full disk), and the file cannot be cut back; lands after another's append
+    "WriteFile": [(CODE, None, None), (CODE, None, "SetFilePointerEx"), (CODE, 1, None), (0, 2, None)],
     "WideCharToMultiByte": [(CODE, None, None), (CODE, None, "WideCharToMultiByte")],  # fails; so does the next
     "FormatMessageW": [(CODE, None, None), (CODE, 1, None), (0, 2, None)],  # no text; an empty one; a text
     "GetSystemDirectoryW": [(CODE, None, None), (0x7A, 300, None)],  # fails; a length that does not fit
@@ -62,13 +62,16 @@ def runs(wine, scenario, faults):
 def broken(scenario, call, way, run, clean):
     """The rule this run breaks, or None."""
     code, output, errors, log, called, _ = run
-    added = log[len(EARLIER):]
+    # Another process's append just before the log's own write (the last) stays before the record.
+    last = way[1] == 2 and clean[3] != EARLIER and [c for c in clean[5] if c.startswith("WriteFile ")][-1:] == [call]
+    earlier = EARLIER + b"meanwhile\r\n" * last
+    added = log[len(earlier):]
     record = RECORD.fullmatch(added)
     if code not in (0, 1) or errors:
         return f"ended with {code:#x}, errors {errors!r}"
     if code != (0 if called and SCENARIOS[scenario][1] == "success" else 1):
         return "its exit code is not the installer's outcome"
-    if not log.startswith(EARLIER) or added != b"" and added != (END if code == 0 else None) and not (code == 1 and record):
+    if not log.startswith(earlier) or added != b"" and added != (END if code == 0 else None) and not (code == 1 and record):
         return "the log's earlier bytes changed, or it gained other than nothing or one whole record of its outcome"
     ended = clean[4] and not called and not output.endswith(USAGE)
     if ended and (b"ERROR - (0x%08X) " % way[0] not in output or not record or int(record[1], 16) != way[0]):
