@@ -36,19 +36,13 @@ void Record(HWND parent, const wchar_t* hardwareId, const wchar_t* infPath, DWOR
     if (record == INVALID_HANDLE_VALUE) {
         return;
     }
-    wchar_t text[MAX_PATH + 64];
-    GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), text, MAX_PATH);
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), module, MAX_PATH);
+    wchar_t text[1024]; // wsprintfW's most: the program passes at most 259 characters of each text
+    wsprintfW(text, L"%s\nparent=%s flags=%lu reboot=%d\n%s\n%s", module,
+              parent != nullptr ? L"set" : L"null", flags, reboot != nullptr ? *reboot : -1,
+              hardwareId, infPath); // reboot -1: no flag to set
     Write(record, text);
-    wchar_t rebootText[16] = L"null";
-    if (reboot != nullptr) {
-        wsprintfW(rebootText, L"%d", *reboot);
-    }
-    wsprintfW(text, L"\nparent=%s flags=%lu reboot=%s\n", parent != nullptr ? L"set" : L"null",
-              flags, rebootText);
-    Write(record, text);
-    Write(record, hardwareId);
-    Write(record, L"\n");
-    Write(record, infPath);
     CloseHandle(record);
 }
 

@@ -51,7 +51,7 @@ class Wine:
         self.scratch_folder = self.drive_c / "plivex-runs"
         self.scratch_folder.mkdir(exist_ok=True)
         texts = self.scratch("texts")
-        codes = [0, 2, 5, 0x7E, 0x13D, 0x3EC]
+        codes = [0, 2, 5, 0x13D, 0x3EC]
         self.start(self.build / "launch.exe", "--texts", *map(hex, codes), output=texts).wait()
         fields = texts.read_bytes().decode("utf-16-le", "surrogatepass").split("\0")
         self.system_directory = fields[0]
@@ -153,9 +153,8 @@ class PlivexFolder:
         call = record.read_bytes() if record.exists() else b""  # UTF-16, compared as it is
         # The stand-in is given what the command line holds and the output shows.
         accepted = run.output.startswith(b"HardwareID  = ") and b"\nFullInfPath = " in run.output
-        if not accepted:
-            assert call == b"", "the installer is called only for an accepted line"
-        else:
+        assert accepted or call == b"", "the installer is called only for an accepted line"
+        if accepted:
             given = utf16(self.wine.system_directory + "\\newdev.dll" + "\nparent=null flags=1 reboot=0\n" +
                           (command[1] if len(command) == 3 else "") + "\n")
             assert call[:len(given)] == given, \
@@ -174,10 +173,7 @@ class PlivexFolder:
 
 def script(installer, helper=None):
     """Tells the installer stand-in of the next runs how to end and what helper to load."""
-    os.environ.update(PLIVEX_DOUBLE_OUTCOME=installer, PLIVEX_DOUBLE_RECORD=RECORD)
-    os.environ.pop("PLIVEX_DOUBLE_LOAD", None)
-    if helper:
-        os.environ["PLIVEX_DOUBLE_LOAD"] = helper
+    os.environ.update(PLIVEX_DOUBLE_OUTCOME=installer, PLIVEX_DOUBLE_RECORD=RECORD, PLIVEX_DOUBLE_LOAD=helper or "")
 
 
 def wait_for(condition, process):
