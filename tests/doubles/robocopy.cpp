@@ -58,10 +58,6 @@ int wmain(int argc, wchar_t** argv) {
     if (source == INVALID_FILE_ATTRIBUTES || (source & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return Fatal;
     }
-    bool subfolders = false;
-    for (int i = 3; i < argc; ++i) {
-        subfolders = subfolders || lstrcmpiW(argv[i], L"/E") == 0;
-    }
     MakeParents(argv[2]);
-    return CopyFolder(argv[1], argv[2], subfolders);
+    return CopyFolder(argv[1], argv[2], argc > 3 && lstrcmpiW(argv[3], L"/E") == 0); // as given
 }

@@ -10,21 +10,25 @@ import pytest
 from support.harness import PlivexFolder, narrow, script, wait_for
 
 
-def test_lines_are_logged_whole_and_shown_as_they_are(wine):
-    cases = [  # the line; as logged, in ANSI code page 1252; as shown, in code page 437
-        ("a" * 1021, b"a" * 1021, b"a" * 1021),
-        ("b" * 1022, b"b" * 1021, b"b" * 1021),
-        ("c" * 5000, b"c" * 1021, b"c" * 1021),
-        ("d" * 1020 + "\U0001F600e", b"d" * 1020, b"d" * 1020),
-        ("caf\u00e9 \u0416\u4e2d", b"caf\xe9 ??", b"caf\x82 ??"),
+def test_lines_are_logged_whole_and_shown_as_they_are(wine, monkeypatch):
+    cases = [  # the locale; the line; as logged, in the ANSI code page (1252; Japanese: 932); as
+        # shown, in the OEM one (437; 932). A line whose bytes do not fit is not logged, nor its record.
+        ("C.UTF-8", "a" * 1021, b"a" * 1021, b"a" * 1021),
+        ("C.UTF-8", "b" * 1022, b"b" * 1021, b"b" * 1021),
+        ("C.UTF-8", "c" * 5000, b"c" * 1021, b"c" * 1021),
+        ("C.UTF-8", "d" * 1020 + "\U0001F600e", b"d" * 1020, b"d" * 1020),
+        ("C.UTF-8", "caf\u00e9 \u0416\u4e2d", b"caf\xe9 ??", b"caf\x82 ??"),
+        ("ja_JP.UTF-8", "\u3042" * 510, b"\x82\xa0" * 510, b"\x82\xa0" * 510),
+        ("ja_JP.UTF-8", "\u3042" * 511, None, b"\x82\xa0" * 511),  # 1,022 bytes, and CR LF
     ]
-    for line, logged, shown in cases:
+    for locale, line, logged, shown in cases:
+        monkeypatch.setenv("LC_ALL", locale)
         folder = PlivexFolder(wine)
         (folder.linux / "run.log").write_bytes(b"earlier\r\n")
         tool = wine.windows(wine.build / "log_tool.exe")
         assert wine.launch([(tool, folder.path, folder / "output",
-                             [tool, "append", folder / "run.log", "1", line])]) == [0]
-        assert (folder.linux / "run.log").read_bytes() == b"earlier\r\n" + logged + b"\r\n\r\n\r\n"
+                             [tool, "append", folder / "run.log", "1", line])]) == [0 if logged else 1]
+        assert (folder.linux / "run.log").read_bytes() == b"earlier\r\n" + (logged + b"\r\n\r\n\r\n" if logged else b"")
         assert (folder.linux / "output").read_bytes() == shown + b"\r\n\r\n\r\n"
 
 
