@@ -145,9 +145,9 @@ class PlivexFolder:
         self.start_in = start_in or self.path
         return self.exe, self.start_in, self.wine.windows(self.output), command
 
-    def outcome(self, command, installer, exit_code):
-        """The run of process(command), checking what the installer stand-in, scripted as given,
-        was given against the command line and the output."""
+    def outcome(self, command, exit_code):
+        """The run of process(command), checking what the installer stand-in was given against
+        the command line and the output."""
         record = self.wine.linux(self.start_in) / RECORD
         run = PlivexRun(exit_code, self.output.read_bytes(), Path(f"{self.output}.err").read_bytes(), self.logs())
         call = record.read_bytes() if record.exists() else b""  # UTF-16, compared as it is
@@ -168,7 +168,7 @@ class PlivexFolder:
         """Runs plivex.exe with the installer stand-in scripted as given: outcome() above."""
         script(installer, helper)
         [exit_code] = self.wine.launch([self.process(command, start_in)])
-        return self.outcome(command, installer, exit_code)
+        return self.outcome(command, exit_code)
 
 
 def script(installer, helper=None):
