@@ -42,13 +42,8 @@ HANDLE Start(wchar_t* const (&field)[4]) {
     startup.hStdOutput = Create(field[2], GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = Create(errors, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
-    // Under load Wine now and then fails a start (ERROR_INTERNAL_ERROR) before the program runs
-    // at all: the tests' problem, not the program's.
-    BOOL started = FALSE;
-    for (int attempt = 0; attempt < 3 && started == FALSE; ++attempt) {
-        started = CreateProcessW(field[0], field[3], nullptr, nullptr, TRUE, 0, nullptr, field[1],
-                                 &startup, &process);
-    }
+    const BOOL started = CreateProcessW(field[0], field[3], nullptr, nullptr, TRUE, 0, nullptr,
+                                        field[1], &startup, &process);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
     if (started == FALSE) {
